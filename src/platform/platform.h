@@ -1,0 +1,88 @@
+// Ports for the operating system. The logic sees Windows-style GBK paths
+// ("D:\Music\a.mp3" or, on Linux, "\tmp\x\a.mp3") and nothing else; the
+// posix/ and win32/ implementations translate at the boundary.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tavik {
+
+enum class FileAccess { Read, ReadWrite };
+// Which access other openers keep while this handle is open.
+enum class FileShare : unsigned { None = 0, Read = 1, Write = 2, ReadWrite = 3 };
+// OpenExisting fails for a missing file; OpenAlways creates it empty and
+// never truncates an existing one.
+enum class FileCreate { OpenExisting, OpenAlways };
+enum class SeekFrom { Begin, Current, End };
+
+// One open file. Every call reports failure by its result.
+class File {
+ public:
+  virtual ~File() = default;
+  virtual bool Seek(int64_t offset, SeekFrom from) = 0;
+  virtual int64_t Tell() = 0;  // -1 on failure
+  // Reads up to n bytes; *got receives the count (0 at the end of the file).
+  virtual bool Read(void* buffer, size_t n, size_t* got) = 0;
+  virtual bool Write(const void* buffer, size_t n) = 0;
+  // Makes the current position the end of the file (shorter or longer).
+  virtual bool SetEnd() = 0;
+  virtual int64_t Size() = 0;  // -1 on failure
+};
+
+struct DirEntry {
+  std::string name;  // no directory
+  bool isDirectory = false;
+  bool hidden = false;
+  bool system = false;
+  bool readOnly = false;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Calls onEntry for every entry of the directory (its path ending in "\"
+  // or not), in the order the system returns them, "." and ".." included
+  // where the system returns them. False when the directory cannot be read.
+  virtual bool List(const std::string& directory,
+                    const std::function<void(const DirEntry&)>& onEntry) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+  virtual bool IsDirectory(const std::string& path) = 0;
+  // Renames a file; never replaces an existing target.
+  virtual bool Move(const std::string& from, const std::string& to) = 0;
+  virtual std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
+                                     FileCreate create) = 0;
+};
+
+// One key of an initialisation file, as the private-profile functions do it.
+class Profile {
+ public:
+  virtual ~Profile() = default;
+  // Values longer than maxLength bytes are cut to that length.
+  virtual std::string Get(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& fallback,
+                          size_t maxLength = 10239) = 0;
+  virtual bool Put(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) = 0;
+};
+
+// The running system's implementations.
+FileSystem& SystemFileSystem();
+Profile& SystemProfile();
+
+// Directory of the running executable, without a trailing "\" unless it is
+// a root. The environment variable TAVIK_HOME (a native path) overrides it,
+// so tests and the driver can give the program a temporary home.
+std::string ExecutableDirectory();
+
+std::string GbkToUtf8(std::string_view gbk);
+std::string Utf8ToGbk(std::string_view utf8);  // characters without a GBK form become "?"
+
+// A path in this program's form from a native one (Linux: "/tmp/x" ->
+// "\tmp\x"; Windows: unchanged), and back.
+std::string FromNativePath(const std::string& native);
+std::string ToNativePath(const std::string& path);
+
+}  // namespace tavik

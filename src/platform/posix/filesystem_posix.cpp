@@ -1,0 +1,209 @@
+// Linux stand-in for the Win32 file API. Windows refuses an open that
+// conflicts with the share mode of another handle and refuses to move an open
+// file; the same rules are kept here for the handles of this process, so the
+// logic meets the same failures on both systems.
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tavik {
+namespace {
+
+struct OpenHandle {
+  FileAccess access;
+  FileShare share;
+};
+
+struct ShareTable {
+  std::mutex mutex;
+  std::map<std::pair<dev_t, ino_t>, std::vector<OpenHandle*>> open;
+};
+
+ShareTable& Shares() {
+  static ShareTable table;
+  return table;
+}
+
+bool Allows(FileShare share, FileShare what) {
+  return (static_cast<unsigned>(share) & static_cast<unsigned>(what)) != 0;
+}
+
+bool Compatible(const OpenHandle& a, const OpenHandle& b) {
+  auto conflicts = [](const OpenHandle& holder, const OpenHandle& opener) {
+    if (!Allows(holder.share, FileShare::Read)) return true;  // every open reads
+    if (opener.access == FileAccess::ReadWrite && !Allows(holder.share, FileShare::Write))
+      return true;
+    return false;
+  };
+  return !conflicts(a, b) && !conflicts(b, a);
+}
+
+class PosixFile final : public File {
+ public:
+  PosixFile(int fd, std::pair<dev_t, ino_t> id, OpenHandle handle)
+      : fd_(fd), id_(id), handle_(handle) {}
+  ~PosixFile() override {
+    {
+      std::lock_guard<std::mutex> lock(Shares().mutex);
+      auto& list = Shares().open[id_];
+      for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] == &handle_) {
+          list.erase(list.begin() + i);
+          break;
+        }
+      if (list.empty()) Shares().open.erase(id_);
+    }
+    close(fd_);
+  }
+  OpenHandle* handle() { return &handle_; }
+
+  bool Seek(int64_t offset, SeekFrom from) override {
+    int whence = from == SeekFrom::Begin ? SEEK_SET : from == SeekFrom::End ? SEEK_END : SEEK_CUR;
+    return lseek(fd_, offset, whence) >= 0;
+  }
+  int64_t Tell() override { return lseek(fd_, 0, SEEK_CUR); }
+  bool Read(void* buffer, size_t n, size_t* got) override {
+    size_t total = 0;
+    while (total < n) {
+      ssize_t r = read(fd_, static_cast<char*>(buffer) + total, n - total);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        *got = total;
+        return false;
+      }
+      if (r == 0) break;
+      total += static_cast<size_t>(r);
+    }
+    *got = total;
+    return true;
+  }
+  bool Write(const void* buffer, size_t n) override {
+    if (handle_.access != FileAccess::ReadWrite) return false;
+    size_t total = 0;
+    while (total < n) {
+      ssize_t w = write(fd_, static_cast<const char*>(buffer) + total, n - total);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      total += static_cast<size_t>(w);
+    }
+    return true;
+  }
+  bool SetEnd() override {
+    if (handle_.access != FileAccess::ReadWrite) return false;
+    off_t pos = lseek(fd_, 0, SEEK_CUR);
+    return pos >= 0 && ftruncate(fd_, pos) == 0;
+  }
+  int64_t Size() override {
+    struct stat st;
+    return fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+  }
+
+ private:
+  int fd_;
+  std::pair<dev_t, ino_t> id_;
+  OpenHandle handle_;
+};
+
+bool IsOpenHere(const std::string& native) {
+  struct stat st;
+  if (stat(native.c_str(), &st) != 0) return false;
+  std::lock_guard<std::mutex> lock(Shares().mutex);
+  return Shares().open.count({st.st_dev, st.st_ino}) != 0;
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool List(const std::string& directory,
+            const std::function<void(const DirEntry&)>& onEntry) override {
+    std::string native = ToNativePath(directory);
+    if (native.empty()) native = ".";
+    DIR* dir = opendir(native.c_str());
+    if (!dir) return false;
+    int dfd = dirfd(dir);
+    DirEntry entry;
+    while (dirent* d = readdir(dir)) {
+      entry.name = FromNativePath(d->d_name);
+      bool isDir = d->d_type == DT_DIR;
+      if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
+        struct stat st;
+        isDir = fstatat(dfd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      }
+      entry.isDirectory = isDir;
+      entry.hidden = d->d_name[0] == '.' && !isDir;
+      entry.system = false;
+      entry.readOnly = false;
+      onEntry(entry);
+    }
+    closedir(dir);
+    return true;
+  }
+
+  bool Exists(const std::string& path) override {
+    struct stat st;
+    return stat(ToNativePath(path).c_str(), &st) == 0;
+  }
+
+  bool IsDirectory(const std::string& path) override {
+    struct stat st;
+    return stat(ToNativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  bool Move(const std::string& from, const std::string& to) override {
+    std::string src = ToNativePath(from), dst = ToNativePath(to);
+    if (IsOpenHere(src)) return false;  // Windows refuses to move an open file
+    if (renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0)
+      return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: link refuses an existing target.
+    if (link(src.c_str(), dst.c_str()) != 0) return false;
+    return unlink(src.c_str()) == 0;
+  }
+
+  std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
+                             FileCreate create) override {
+    std::string native = ToNativePath(path);
+    int flags = (access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    if (create == FileCreate::OpenAlways) flags |= O_CREAT;
+    struct stat st;
+    if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+    int fd = open(native.c_str(), flags, 0666);
+    if (fd < 0) return nullptr;
+    if (fstat(fd, &st) != 0) {
+      close(fd);
+      return nullptr;
+    }
+    std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+    OpenHandle wanted{access, share};
+    std::lock_guard<std::mutex> lock(Shares().mutex);
+    auto& list = Shares().open[id];
+    for (const OpenHandle* h : list)
+      if (!Compatible(*h, wanted)) {
+        if (list.empty()) Shares().open.erase(id);
+        close(fd);
+        return nullptr;
+      }
+    auto file = std::make_unique<PosixFile>(fd, id, wanted);
+    list.push_back(file->handle());
+    return file;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+}  // namespace tavik

@@ -1,0 +1,129 @@
+// The private-profile functions as this program uses them: sections in
+// brackets, key=value lines, ASCII-case-insensitive names, values trimmed,
+// and writes that keep every other line. Lines end in CR LF, as Windows
+// writes them.
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/platform.h"
+#include "text/gbk.h"
+
+namespace tavik {
+namespace {
+
+std::string Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
+  std::ifstream in(ToNativePath(path), std::ios::binary);
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string all = ss.str();
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t nl = all.find('\n', start);
+    std::string line = all.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines->push_back(line);
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return true;
+}
+
+// The section name of a "[name]" line.
+bool SectionOf(const std::string& line, std::string* name) {
+  std::string t = Trim(line);
+  if (t.empty() || t[0] != '[') return false;
+  size_t close = text::FindLast(t, ']');
+  *name = Trim(std::string_view(t).substr(1, close == text::npos ? std::string::npos : close - 1));
+  return true;
+}
+
+bool KeyOf(const std::string& line, std::string* key, std::string* value) {
+  std::string t = Trim(line);
+  if (t.empty() || t[0] == ';') return false;
+  size_t eq = text::FindFirst(t, '=');
+  *key = Trim(std::string_view(t).substr(0, eq));
+  *value = eq == text::npos ? std::string() : Trim(std::string_view(t).substr(eq + 1));
+  return !key->empty();
+}
+
+class PosixProfile final : public Profile {
+ public:
+  std::string Get(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& fallback, size_t maxLength) override {
+    std::vector<std::string> lines;
+    std::string result = fallback;
+    if (ReadLines(file, &lines)) {
+      bool inSection = false;
+      for (const std::string& line : lines) {
+        std::string name, k, v;
+        if (SectionOf(line, &name)) {
+          if (inSection) break;  // the first section of that name decides
+          inSection = text::EqualsIgnoreAsciiCase(name, section);
+        } else if (inSection && KeyOf(line, &k, &v) && text::EqualsIgnoreAsciiCase(k, key)) {
+          if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.substr(1, v.size() - 2);
+          result = v;
+          break;
+        }
+      }
+    }
+    if (result.size() > maxLength) result.resize(maxLength);
+    return result;
+  }
+
+  bool Put(const std::string& file, const std::string& section, const std::string& key,
+           const std::string& value) override {
+    std::vector<std::string> lines;
+    ReadLines(file, &lines);
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    size_t sectionLine = std::string::npos, insertAt = std::string::npos;
+    bool replaced = false;
+    for (size_t i = 0; i < lines.size() && !replaced; ++i) {
+      std::string name, k, v;
+      if (SectionOf(lines[i], &name)) {
+        if (sectionLine != std::string::npos) break;
+        if (text::EqualsIgnoreAsciiCase(name, section)) sectionLine = insertAt = i;
+      } else if (sectionLine != std::string::npos) {
+        if (KeyOf(lines[i], &k, &v)) {
+          insertAt = i;
+          if (text::EqualsIgnoreAsciiCase(k, key)) {
+            lines[i] = k + "=" + value;
+            replaced = true;
+          }
+        }
+      }
+    }
+    if (!replaced) {
+      if (sectionLine == std::string::npos) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(key + "=" + value);
+      } else {
+        lines.insert(lines.begin() + insertAt + 1, key + "=" + value);
+      }
+    }
+    std::string out;
+    for (const std::string& line : lines) out += line + "\r\n";
+    std::ofstream o(ToNativePath(file), std::ios::binary | std::ios::trunc);
+    if (!o) return false;
+    o << out;
+    return static_cast<bool>(o.flush());
+  }
+};
+
+}  // namespace
+
+Profile& SystemProfile() {
+  static PosixProfile profile;
+  return profile;
+}
+
+}  // namespace tavik

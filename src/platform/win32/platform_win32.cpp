@@ -1,0 +1,193 @@
+// The real Win32 file, profile and encoding services (ANSI API, code page
+// 936 on a Chinese system).
+#include <windows.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/platform.h"
+#include "text/gbk.h"
+
+namespace tavik {
+namespace {
+
+class Win32File final : public File {
+ public:
+  explicit Win32File(HANDLE h) : h_(h) {}
+  ~Win32File() override { CloseHandle(h_); }
+  bool Seek(int64_t offset, SeekFrom from) override {
+    LARGE_INTEGER li;
+    li.QuadPart = offset;
+    DWORD method = from == SeekFrom::Begin ? FILE_BEGIN : from == SeekFrom::End ? FILE_END : FILE_CURRENT;
+    return SetFilePointerEx(h_, li, nullptr, method) != 0;
+  }
+  int64_t Tell() override {
+    LARGE_INTEGER zero{}, pos{};
+    if (!SetFilePointerEx(h_, zero, &pos, FILE_CURRENT)) return -1;
+    return pos.QuadPart;
+  }
+  bool Read(void* buffer, size_t n, size_t* got) override {
+    size_t total = 0;
+    while (total < n) {
+      DWORD chunk = static_cast<DWORD>(n - total > (1u << 30) ? (1u << 30) : n - total), r = 0;
+      if (!ReadFile(h_, static_cast<char*>(buffer) + total, chunk, &r, nullptr)) {
+        *got = total;
+        return false;
+      }
+      if (r == 0) break;
+      total += r;
+    }
+    *got = total;
+    return true;
+  }
+  bool Write(const void* buffer, size_t n) override {
+    size_t total = 0;
+    while (total < n) {
+      DWORD chunk = static_cast<DWORD>(n - total > (1u << 30) ? (1u << 30) : n - total), w = 0;
+      if (!WriteFile(h_, static_cast<const char*>(buffer) + total, chunk, &w, nullptr) || w == 0)
+        return false;
+      total += w;
+    }
+    return true;
+  }
+  bool SetEnd() override { return SetEndOfFile(h_) != 0; }
+  int64_t Size() override {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(h_, &size) ? size.QuadPart : -1;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+bool IsCaseOnlyChange(const std::string& a, const std::string& b) {
+  return a != b && text::EqualsIgnoreAsciiCase(a, b);
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool List(const std::string& directory,
+            const std::function<void(const DirEntry&)>& onEntry) override {
+    std::string pattern = directory;
+    if (pattern.empty() || pattern.back() != '\\' || text::FindLast(pattern, '\\') != pattern.size() - 1)
+      pattern += '\\';
+    pattern += "*.*";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    DirEntry entry;
+    do {
+      entry.name = fd.cFileName;
+      entry.isDirectory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      entry.hidden = (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+      entry.system = (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+      entry.readOnly = (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+      onEntry(entry);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return true;
+  }
+
+  bool Exists(const std::string& path) override {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool IsDirectory(const std::string& path) override {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool Move(const std::string& from, const std::string& to) override {
+    if (!IsCaseOnlyChange(from, to)) return MoveFileA(from.c_str(), to.c_str()) != 0;
+    // Wine reports success for a change of letter case alone and keeps the
+    // old name; going through a unique intermediate name works everywhere.
+    size_t slash = text::FindLast(from, '\\');
+    std::string dir = slash == text::npos ? std::string() : from.substr(0, slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temp = dir + "~tvk" + std::to_string(GetCurrentProcessId()) + "_" +
+                         std::to_string(GetTickCount() + attempt) + ".tmp";
+      if (GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      if (!MoveFileA(from.c_str(), temp.c_str())) return false;
+      if (MoveFileA(temp.c_str(), to.c_str())) return true;
+      MoveFileA(temp.c_str(), from.c_str());
+      return false;
+    }
+    return false;
+  }
+
+  std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
+                             FileCreate create) override {
+    DWORD desired = GENERIC_READ | (access == FileAccess::ReadWrite ? GENERIC_WRITE : 0);
+    DWORD shareMode = (static_cast<unsigned>(share) & 1 ? FILE_SHARE_READ : 0) |
+                      (static_cast<unsigned>(share) & 2 ? FILE_SHARE_WRITE : 0);
+    DWORD disposition = create == FileCreate::OpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
+    HANDLE h = CreateFileA(path.c_str(), desired, shareMode, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(h);
+  }
+};
+
+class Win32Profile final : public Profile {
+ public:
+  std::string Get(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& fallback, size_t maxLength) override {
+    std::vector<char> buffer(maxLength + 1);
+    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
+                                       static_cast<DWORD>(buffer.size()), file.c_str());
+    return std::string(buffer.data(), n);
+  }
+  bool Put(const std::string& file, const std::string& section, const std::string& key,
+           const std::string& value) override {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+  }
+};
+
+std::string Convert(UINT from, UINT to, std::string_view in) {
+  if (in.empty()) return {};
+  int wn = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
+  std::wstring w(wn, L'\0');
+  MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), w.data(), wn);
+  int n = WideCharToMultiByte(to, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(to, 0, w.data(), wn, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem fs;
+  return fs;
+}
+
+Profile& SystemProfile() {
+  static Win32Profile profile;
+  return profile;
+}
+
+std::string GbkToUtf8(std::string_view gbk) { return Convert(CP_ACP, CP_UTF8, gbk); }
+std::string Utf8ToGbk(std::string_view utf8) { return Convert(CP_UTF8, CP_ACP, utf8); }
+
+std::string ToNativePath(const std::string& path) { return path; }
+std::string FromNativePath(const std::string& native) { return native; }
+
+std::string ExecutableDirectory() {
+  std::string dir;
+  if (const char* home = std::getenv("TAVIK_HOME"); home && *home) {
+    dir = home;
+  } else {
+    char buf[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    dir.assign(buf, n);
+    size_t slash = text::FindLast(dir, '\\');
+    dir = slash == text::npos ? std::string() : dir.substr(0, slash);
+  }
+  // A root keeps its backslash ("C:\"), anything else loses it.
+  while (dir.size() > 3 && dir.back() == '\\' && text::FindLast(dir, '\\') == dir.size() - 1)
+    dir.pop_back();
+  if (dir.size() == 2 && dir[1] == ':') dir += '\\';
+  return dir;
+}
+
+}  // namespace tavik

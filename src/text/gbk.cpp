@@ -1,0 +1,141 @@
+#include "text/gbk.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace tavik::text {
+
+size_t FindFirst(std::string_view s, char c, size_t from) {
+  size_t i = 0;
+  while (i < s.size()) {
+    if (i >= from && s[i] == c) return i;
+    i += CharLength(s, i);
+  }
+  return npos;
+}
+
+size_t FindLast(std::string_view s, char c) {
+  size_t found = npos;
+  for (size_t i = 0; i < s.size(); i += CharLength(s, i))
+    if (s[i] == c) found = i;
+  return found;
+}
+
+static bool MatchAt(std::string_view hay, size_t at, std::string_view needle, bool foldCase) {
+  for (size_t k = 0; k < needle.size(); ++k) {
+    char a = hay[at + k], b = needle[k];
+    if (foldCase) {
+      a = UpperAscii(a);
+      b = UpperAscii(b);
+    }
+    if (a != b) return false;
+  }
+  return true;
+}
+
+size_t FindText(std::string_view hay, std::string_view needle, bool foldCase, size_t from) {
+  if (needle.empty() || needle.size() > hay.size()) return needle.empty() ? from : npos;
+  for (size_t i = 0; i + needle.size() <= hay.size(); i += CharLength(hay, i))
+    if (i >= from && MatchAt(hay, i, needle, foldCase)) return i;
+  return npos;
+}
+
+size_t BoundaryAtOrBefore(std::string_view s, size_t pos) {
+  if (pos >= s.size()) return s.size();
+  size_t i = 0;
+  while (i < pos) {
+    size_t next = i + CharLength(s, i);
+    if (next > pos) break;
+    i = next;
+  }
+  return i;
+}
+
+std::string CutBytes(std::string_view s, size_t max) {
+  return std::string(s.substr(0, BoundaryAtOrBefore(s, max)));
+}
+
+template <char (*Map)(char)>
+static std::string MapLetters(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size();) {
+    size_t n = CharLength(out, i);
+    if (n == 1) out[i] = Map(out[i]);
+    i += n;
+  }
+  return out;
+}
+
+std::string ToUpperAscii(std::string_view s) { return MapLetters<UpperAscii>(s); }
+std::string ToLowerAscii(std::string_view s) { return MapLetters<LowerAscii>(s); }
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
+}
+
+std::string FullWidthToAscii(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    size_t n = CharLength(s, i);
+    unsigned char b0 = static_cast<unsigned char>(s[i]);
+    if (n == 2) {
+      unsigned char b1 = static_cast<unsigned char>(s[i + 1]);
+      if (b0 == 0xA3 && b1 >= 0xA1 && b1 <= 0xFE) {
+        out += static_cast<char>(b1 - 0xA1 + 0x21);
+      } else if (b0 == 0xA1 && b1 == 0xA1) {
+        out += ' ';
+      } else {
+        out.append(s.substr(i, 2));
+      }
+    } else {
+      out += s[i];
+    }
+    i += n;
+  }
+  return out;
+}
+
+static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+double TextToNumber(std::string_view input) {
+  std::string s = FullWidthToAscii(input);
+  size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  size_t start = i;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    size_t e = i + 1;
+    if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+    if (e < s.size() && IsDigit(s[e])) {
+      while (e < s.size() && IsDigit(s[e])) ++e;
+      i = e;
+    }
+  }
+  // Only a validated decimal number reaches strtod, so its hex and
+  // inf/nan forms never apply.
+  std::string number = s.substr(start, i - start);
+  return std::strtod(number.c_str(), nullptr);
+}
+
+int32_t TextToInt(std::string_view s) {
+  double v = std::trunc(TextToNumber(s));
+  if (!(v >= static_cast<double>(std::numeric_limits<int32_t>::min())))
+    return std::numeric_limits<int32_t>::min();
+  if (v > static_cast<double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(v);
+}
+
+std::string NumberToText(int64_t v) { return std::to_string(v); }
+
+}  // namespace tavik::text

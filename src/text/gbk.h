@@ -1,0 +1,56 @@
+// GBK byte-string helpers. Every search for a separator or a letter in this
+// program goes through here, because a trail byte (0x40-0xFE) may equal "\",
+// "." or an ASCII letter.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavik::text {
+
+constexpr size_t npos = std::string_view::npos;
+
+inline bool IsLeadByte(unsigned char b) { return b >= 0x81; }
+
+// Length of the character starting at pos: 2 for a lead byte followed by
+// another byte, else 1.
+inline size_t CharLength(std::string_view s, size_t pos) {
+  return (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
+}
+
+// Position of the first / last single-byte character c, never a trail byte.
+size_t FindFirst(std::string_view s, char c, size_t from = 0);
+size_t FindLast(std::string_view s, char c);
+
+// First occurrence of needle starting on a character boundary at or after
+// from; foldCase compares ASCII letters case-insensitively.
+size_t FindText(std::string_view hay, std::string_view needle, bool foldCase, size_t from = 0);
+
+// The largest character boundary that is <= pos (pos itself when it is one).
+size_t BoundaryAtOrBefore(std::string_view s, size_t pos);
+
+// The first bytes of s, at most max of them, never half a character.
+std::string CutBytes(std::string_view s, size_t max);
+
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Case of ASCII letters only; double-byte characters are left whole.
+std::string ToUpperAscii(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+// Full-width letters, digits and signs (row A3) become ASCII; the
+// ideographic space (A1 A1) becomes a space.
+std::string FullWidthToAscii(std::string_view s);
+
+// Leading decimal number after full-width conversion, as strtod reads it in
+// the C locale but decimal only; 0 when there is none.
+double TextToNumber(std::string_view s);
+// The same, truncated toward zero and clamped to the int32 range.
+int32_t TextToInt(std::string_view s);
+std::string NumberToText(int64_t v);
+
+}  // namespace tavik::text

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "text/gbk.h"
+
+namespace tavik::text {
+namespace {
+
+// "表" is B1 ED; "\" as a trail byte: "誠" = D5 5C... use raw bytes to be exact.
+const std::string kTrailBackslash = "\xD5\x5C";  // one GBK character whose trail byte is "\"
+const std::string kTrailDot = "\x81\x2E";        // not valid GBK trail, but still a lead + byte
+const std::string kTrailA = "\xB0\x41";          // trail byte equal to "A"
+
+TEST(TextSearch, SeparatorsNeverMatchTrailBytes) {
+  EXPECT_EQ(FindLast("a" + kTrailBackslash, '\\'), npos);
+  EXPECT_EQ(FindLast("x\\" + kTrailBackslash, '\\'), 1u);
+  EXPECT_EQ(FindLast("a.b.txt", '.'), 3u);
+  EXPECT_EQ(FindLast("name" + kTrailDot + "x", '.'), npos);
+  EXPECT_EQ(FindFirst(kTrailBackslash + "\\", '\\'), 2u);
+  // A lone lead byte at the end is one character.
+  EXPECT_EQ(FindLast("ab.\xB1", '.'), 2u);
+}
+
+TEST(TextSearch, FindTextStepsOverCharactersAndFoldsAsciiOnly) {
+  EXPECT_EQ(FindText("xABCy.doc", "abc", true), 1u);
+  EXPECT_EQ(FindText("xABCy.doc", "abc", false), npos);
+  // "A" as a trail byte must not start a match.
+  EXPECT_EQ(FindText(kTrailA + "B", "AB", false), npos);
+  EXPECT_EQ(FindText("aaa", "aa", false, 1), 1u);
+}
+
+TEST(TextCase, ChangesAsciiLettersOnlyAndKeepsDoubleByteCharacters) {
+  EXPECT_EQ(ToUpperAscii("abc中文d"), "ABC中文D");
+  EXPECT_EQ(ToLowerAscii(kTrailA + "X"), kTrailA + "x");
+  EXPECT_EQ(ToUpperAscii("\xB0\x61z"), "\xB0\x61Z");
+  EXPECT_TRUE(EqualsIgnoreAsciiCase("Song.MP3", "song.mp3"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase(kTrailA, "\xB0\x61"));
+}
+
+TEST(TextCut, NeverSplitsACharacter) {
+  EXPECT_EQ(CutBytes("ab中", 3), "ab");
+  EXPECT_EQ(CutBytes("ab中", 4), "ab中");
+  EXPECT_EQ(CutBytes("abc", 10), "abc");
+  EXPECT_EQ(BoundaryAtOrBefore("中文", 3), 2u);
+  EXPECT_EQ(BoundaryAtOrBefore("中文", 2), 2u);
+  EXPECT_EQ(BoundaryAtOrBefore("a中", 2), 1u);
+}
+
+TEST(TextFullWidth, BecomesAscii) {
+  EXPECT_EQ(FullWidthToAscii("１２Ａｂ－＋"), "12Ab-+");
+  EXPECT_EQ(FullWidthToAscii("　7中"), " 7中");
+}
+
+TEST(TextNumber, ReadsTheLeadingDecimalNumber) {
+  EXPECT_EQ(TextToInt("25.9"), 25);
+  EXPECT_EQ(TextToInt("-3"), -3);
+  EXPECT_EQ(TextToInt("-3.9"), -3);
+  EXPECT_EQ(TextToInt(""), 0);
+  EXPECT_EQ(TextToInt("abc"), 0);
+  EXPECT_EQ(TextToInt("  +12abc"), 12);
+  EXPECT_EQ(TextToInt("１２"), 12);
+  EXPECT_EQ(TextToInt("　－５"), -5);
+  EXPECT_EQ(TextToInt("1e3"), 1000);
+  EXPECT_EQ(TextToInt("1e"), 1);
+  EXPECT_EQ(TextToInt(".5"), 0);
+  EXPECT_EQ(TextToInt("-"), 0);
+  EXPECT_EQ(TextToInt("."), 0);
+  // Decimal only: no hex, no inf or nan.
+  EXPECT_EQ(TextToInt("0x10"), 0);
+  EXPECT_EQ(TextToInt("inf"), 0);
+  EXPECT_EQ(TextToInt("nan"), 0);
+  // Out of range clamps instead of overflowing.
+  EXPECT_EQ(TextToInt("99999999999"), 2147483647);
+  EXPECT_EQ(TextToInt("-99999999999"), -2147483647 - 1);
+  EXPECT_EQ(TextToInt("1e400"), 2147483647);
+  EXPECT_DOUBLE_EQ(TextToNumber("2.5e1x"), 25.0);
+  EXPECT_EQ(NumberToText(-42), "-42");
+  EXPECT_EQ(NumberToText(0), "0");
+}
+
+}  // namespace
+}  // namespace tavik::text
