@@ -36,14 +36,18 @@ static std::string Convert(const char* to, const char* from, std::string_view in
       }
     }
     if (!done) {
-      out += '?';
+      // Windows converts through UTF-16, so a character beyond the BMP (two
+      // UTF-16 units) becomes "??".
+      size_t marks = 1;
       // Skip the whole UTF-8 sequence, or one byte of anything else.
       size_t skip = 1;
       if (maxIn == 4) {
         unsigned char b = static_cast<unsigned char>(in[pos]);
         skip = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
         while (skip > 1 && pos + skip > in.size()) --skip;
+        if (skip == 4) marks = 2;
       }
+      out.append(marks, '?');
       pos += skip;
     }
   }

@@ -1,0 +1,286 @@
+// One test source for both implementations: natively it checks the Linux
+// stand-ins, under Wine the real Win32 API. Both must give the same results.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tavik {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+// A GBK character whose trail byte is "\" (0x5C): 誠 is not it in every code
+// page, so spell the bytes: D5 5C is a valid CP936 character.
+const std::string kTrail5C = "\xD5\x5C";
+
+std::set<std::string> ListNames(const std::string& dir, bool withDirs) {
+  std::set<std::string> names;
+  SystemFileSystem().List(dir, [&](const DirEntry& e) {
+    if (withDirs || !e.isDirectory) names.insert(e.name);
+  });
+  return names;
+}
+
+TEST(FileSystem, ListsFilesHiddenOnesIncludedAndMarksDirectories) {
+  TempDir t;
+  ASSERT_TRUE(WriteWholeFile(t / "a.txt", "a"));
+  ASSERT_TRUE(WriteWholeFile(t / ".hidden", "h"));
+  auto& fs = SystemFileSystem();
+#ifdef _WIN32
+  ASSERT_TRUE(WriteWholeFile(t / "h.txt", "h"));
+  ASSERT_TRUE(SetFileAttributesA((t / "h.txt").c_str(), 2 /*FILE_ATTRIBUTE_HIDDEN*/));
+#endif
+  ASSERT_TRUE(fs.Exists(t / "a.txt"));
+  std::string sub = t / "sub";
+  ASSERT_TRUE(WriteWholeFile(t / "b.mp3", ""));
+  EXPECT_FALSE(fs.IsDirectory(t / "a.txt"));
+  EXPECT_TRUE(fs.IsDirectory(t.path()));
+  EXPECT_FALSE(fs.Exists(t / "missing"));
+
+  std::set<std::string> files = ListNames(t.path(), false);
+  EXPECT_TRUE(files.count("a.txt"));
+  EXPECT_TRUE(files.count(".hidden"));
+  EXPECT_TRUE(files.count("b.mp3"));
+#ifdef _WIN32
+  EXPECT_TRUE(files.count("h.txt"));
+#endif
+  // "." and ".." come as directories and are never taken for files.
+  EXPECT_FALSE(files.count("."));
+  std::set<std::string> all = ListNames(t.path() + "\\", true);
+  EXPECT_TRUE(all.count("."));
+  EXPECT_FALSE(fs.List(t / "missing", [](const DirEntry&) {}));
+}
+
+TEST(FileSystem, ListReportsSubdirectoriesAsDirectories) {
+  TempDir t;
+  ASSERT_TRUE(WriteWholeFile(t / "f", "x"));
+  std::string sub = t / "sub";
+#ifdef _WIN32
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+#else
+  ASSERT_EQ(system(("mkdir '" + ToNativePath(sub) + "'").c_str()), 0);
+#endif
+  bool sawSub = false;
+  SystemFileSystem().List(t.path(), [&](const DirEntry& e) {
+    if (e.name == "sub") sawSub = e.isDirectory;
+  });
+  EXPECT_TRUE(sawSub);
+  EXPECT_TRUE(SystemFileSystem().IsDirectory(sub));
+}
+
+TEST(FileSystem, MoveNeverReplacesAnExistingFile) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "a", "first"));
+  ASSERT_TRUE(WriteWholeFile(t / "b", "second"));
+  EXPECT_FALSE(fs.Move(t / "a", t / "b"));
+  std::string a, b;
+  ASSERT_TRUE(ReadWholeFile(t / "a", &a));
+  ASSERT_TRUE(ReadWholeFile(t / "b", &b));
+  EXPECT_EQ(a, "first");
+  EXPECT_EQ(b, "second");
+  EXPECT_TRUE(fs.Move(t / "a", t / "c"));
+  EXPECT_FALSE(fs.Exists(t / "a"));
+  EXPECT_FALSE(fs.Move(t / "missing", t / "d"));
+  EXPECT_FALSE(fs.Exists(t / "d"));
+}
+
+TEST(FileSystem, CaseOnlyMoveChangesTheName) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "song.mp3", "x"));
+  ASSERT_TRUE(fs.Move(t / "song.mp3", t / "SONG.MP3"));
+  std::set<std::string> names = ListNames(t.path(), false);
+  EXPECT_EQ(names, std::set<std::string>{"SONG.MP3"});
+}
+
+TEST(FileSystem, MoveRefusesAFileThatIsOpen) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "locked", "x"));
+  auto f = fs.Open(t / "locked", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting);
+  ASSERT_TRUE(f);
+  EXPECT_FALSE(fs.Move(t / "locked", t / "moved"));
+  f.reset();
+  EXPECT_TRUE(fs.Move(t / "locked", t / "moved"));
+}
+
+TEST(FileSystem, GbkNamesWithBackslashTrailBytesSurviveListingAndMoving) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  std::string name = "a" + kTrail5C + ".txt";
+  std::string renamed = kTrail5C + "中文.txt";
+  ASSERT_TRUE(WriteWholeFile(t / name, "data"));
+  EXPECT_TRUE(ListNames(t.path(), false).count(name));
+  ASSERT_TRUE(fs.Move(t / name, t / renamed));
+  std::set<std::string> names = ListNames(t.path(), false);
+  EXPECT_EQ(names, std::set<std::string>{renamed});
+  std::string data;
+  ASSERT_TRUE(ReadWholeFile(t / renamed, &data));
+  EXPECT_EQ(data, "data");
+}
+
+TEST(File, SeekReadWriteAndSetEnd) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  EXPECT_FALSE(fs.Open(t / "none", FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting));
+  auto f = fs.Open(t / "f", FileAccess::ReadWrite, FileShare::Read, FileCreate::OpenAlways);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->Size(), 0);
+  ASSERT_TRUE(f->Write("0123456789", 10));
+  EXPECT_EQ(f->Size(), 10);
+  ASSERT_TRUE(f->Seek(-3, SeekFrom::End));
+  EXPECT_EQ(f->Tell(), 7);
+  char buf[8] = {};
+  size_t got = 0;
+  ASSERT_TRUE(f->Read(buf, 8, &got));
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(std::string(buf, got), "789");
+  ASSERT_TRUE(f->Read(buf, 8, &got));
+  EXPECT_EQ(got, 0u);
+  ASSERT_TRUE(f->Seek(4, SeekFrom::Begin));
+  ASSERT_TRUE(f->SetEnd());
+  EXPECT_EQ(f->Size(), 4);
+  ASSERT_TRUE(f->Seek(6, SeekFrom::Begin));
+  ASSERT_TRUE(f->SetEnd());  // growing fills with zeros
+  EXPECT_EQ(f->Size(), 6);
+  f.reset();
+  std::string all;
+  ASSERT_TRUE(ReadWholeFile(t / "f", &all));
+  EXPECT_EQ(all, std::string("0123\0\0", 6));
+}
+
+TEST(File, OpenAlwaysCreatesButNeverTruncates) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "dir.txt", "keep\r\n"));
+  auto f = fs.Open(t / "dir.txt", FileAccess::ReadWrite, FileShare::ReadWrite, FileCreate::OpenAlways);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->Size(), 6);
+  f.reset();
+  auto g = fs.Open(t / "new.txt", FileAccess::ReadWrite, FileShare::ReadWrite, FileCreate::OpenAlways);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->Size(), 0);
+}
+
+TEST(File, ShareModesShutOutOtherOpeners) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "s.mp3", "abc"));
+  // Reading with other writers shut out: another reader is fine, a writer is not.
+  auto r = fs.Open(t / "s.mp3", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting);
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(fs.Open(t / "s.mp3", FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting));
+  EXPECT_FALSE(fs.Open(t / "s.mp3", FileAccess::ReadWrite, FileShare::ReadWrite, FileCreate::OpenExisting));
+  r.reset();
+  // Reading and writing, others may read but not write.
+  auto w = fs.Open(t / "s.mp3", FileAccess::ReadWrite, FileShare::Read, FileCreate::OpenExisting);
+  ASSERT_TRUE(w);
+  EXPECT_FALSE(fs.Open(t / "s.mp3", FileAccess::ReadWrite, FileShare::ReadWrite, FileCreate::OpenExisting));
+  // A reader that lets others read and write still conflicts: the writer
+  // holding the file did not allow... reading is allowed, so it opens.
+  EXPECT_TRUE(fs.Open(t / "s.mp3", FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting));
+  // A reader that shuts out writers cannot open while a writer holds it.
+  EXPECT_FALSE(fs.Open(t / "s.mp3", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting));
+  w.reset();
+  auto none = fs.Open(t / "s.mp3", FileAccess::Read, FileShare::None, FileCreate::OpenExisting);
+  ASSERT_TRUE(none);
+  EXPECT_FALSE(fs.Open(t / "s.mp3", FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting));
+}
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  std::string Bytes(const std::string& file) {
+    std::string s;
+    ReadWholeFile(file, &s);
+    return s;
+  }
+  TempDir t;
+  Profile& p = SystemProfile();
+};
+
+TEST_F(ProfileTest, WritingCreatesTheFileWithSectionsInOrder) {
+  std::string ini = t / "config.ini";
+  ASSERT_TRUE(p.Put(ini, "预览选项", "自动预览", "开"));
+  ASSERT_TRUE(p.Put(ini, "预览选项", "预览数量", "10"));
+  ASSERT_TRUE(p.Put(ini, "颜色", "背景颜色", "8429696"));
+  EXPECT_EQ(Bytes(ini),
+            "[预览选项]\r\n自动预览=开\r\n预览数量=10\r\n[颜色]\r\n背景颜色=8429696\r\n");
+}
+
+TEST_F(ProfileTest, ReplacingAKeyKeepsEveryOtherLine) {
+  std::string ini = t / "c.ini";
+  ASSERT_TRUE(WriteWholeFile(ini, "[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n"));
+  ASSERT_TRUE(p.Put(ini, "a", "X", "9"));
+  ASSERT_TRUE(p.Put(ini, "A", "z", "new"));
+  EXPECT_EQ(p.Get(ini, "A", "x", "d"), "9");
+  EXPECT_EQ(p.Get(ini, "A", "y", "d"), "2");
+  EXPECT_EQ(p.Get(ini, "A", "z", "d"), "new");
+  EXPECT_EQ(p.Get(ini, "B", "x", "d"), "3");
+}
+
+TEST_F(ProfileTest, MissingKeysSectionsAndFilesGiveTheDefault) {
+  std::string ini = t / "c.ini";
+  EXPECT_EQ(p.Get(ini, "A", "x", "fallback"), "fallback");
+  EXPECT_FALSE(SystemFileSystem().Exists(ini));  // reading creates nothing
+  ASSERT_TRUE(WriteWholeFile(ini, "[A]\r\nx = spaced value \r\nempty=\r\n"));
+  EXPECT_EQ(p.Get(ini, "A", "x", "d"), "spaced value");
+  EXPECT_EQ(p.Get(ini, "A", "empty", "d"), "");
+  EXPECT_EQ(p.Get(ini, "A", "nokey", "d"), "d");
+  EXPECT_EQ(p.Get(ini, "Nosection", "x", "d"), "d");
+}
+
+TEST_F(ProfileTest, LongValuesAreCut) {
+  std::string ini = t / "c.ini";
+  std::string big(12000, 'v');
+  ASSERT_TRUE(WriteWholeFile(ini, "[A]\r\nx=" + big + "\r\n"));
+  EXPECT_EQ(p.Get(ini, "A", "x", "d").size(), 10239u);
+  EXPECT_EQ(p.Get(ini, "A", "x", "d", 5), "vvvvv");
+}
+
+// A file in a drive's root: "C:\x.ini" on Windows, "\x.ini" (the file
+// system root) on Linux. Both are joined without a doubled backslash.
+TEST_F(ProfileTest, WorksForAFileInARootDirectory) {
+#ifdef _WIN32
+  const std::string root = "C:\\";
+#else
+  const std::string root = "\\";
+#endif
+  std::string ini = root + "tavik-profile-test.ini";
+  if (!WriteWholeFile(ini, "")) GTEST_SKIP() << "the root directory is not writable here";
+  EXPECT_TRUE(p.Put(ini, "字体", "字体名称", "宋体"));
+  EXPECT_EQ(p.Get(ini, "字体", "字体名称", "x"), "宋体");
+  EXPECT_EQ(Bytes(ini), "[字体]\r\n字体名称=宋体\r\n");
+  std::remove(ToNativePath(ini).c_str());
+}
+
+TEST(Encoding, RoundTripsGbkAndReplacesWhatGbkCannotHold) {
+  // Literals in this file are GBK already, so UTF-8 is spelled as bytes.
+  const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
+  EXPECT_EQ(Utf8ToGbk(utf8), "中文");
+  EXPECT_EQ(GbkToUtf8("中文"), utf8);
+  EXPECT_EQ(Utf8ToGbk(GbkToUtf8(kTrail5C + "x")), kTrail5C + "x");
+  EXPECT_EQ(Utf8ToGbk("a\xE2\x82\xAC" "b"), "a\x80" "b");  // the euro sign is 0x80 in CP936
+  // An emoji has no GBK form; beyond the BMP it is two UTF-16 units.
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a??b");
+}
+
+TEST(ExecutableDirectory, HasNoTrailingBackslashUnlessARoot) {
+  std::string dir = ExecutableDirectory();
+  ASSERT_FALSE(dir.empty());
+  if (dir.size() > 3) EXPECT_NE(dir.back(), '\\');
+}
+
+}  // namespace
+}  // namespace tavik
