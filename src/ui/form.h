@@ -280,6 +280,14 @@ class Form {
   void UserClick(Control& c);
   void UserChoose(Control& c, int index);  // combo item from the list; tab page
   void UserPickColour(Control& c, int32_t colour);
+  void UserRightClick(Control& c);
+  void UserDoubleClick(Control& c);
+  void UserKey(Control& c, const KeyPress& key);
+  void UserDrop(Control& c, const std::vector<std::string>& paths);  // drop target
+  void UserEscape();  // raises onEscape
+  // Set by the backend while a modal dialog is open over this form: every
+  // User* action on it is then ignored.
+  bool inputBlocked = false;
 
   // Menus (menu bar and hidden menus) and the toolbar.
   std::vector<Menu>& menus() { return menus_; }
@@ -299,6 +307,7 @@ class Form {
   std::vector<ListRow>& Rows(Control& list);
   int RowCount(Control& list);
   void AppendRow(Control& list, ListRow row);
+  void AppendRows(Control& list, std::vector<ListRow> rows);  // one ListCountChanged
   void DeleteRow(Control& list, int row);
   void ClearRows(Control& list);
   void SetCell(Control& list, int row, int column, const std::string& text);
