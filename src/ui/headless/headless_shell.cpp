@@ -1,0 +1,154 @@
+#include "ui/headless/headless_shell.h"
+
+#include <algorithm>
+
+namespace tavik::ui {
+
+// Keeps a form's client size what its frame leaves of the outer size; the
+// other notifications have nothing to mirror.
+class HeadlessShell::FrameObserver : public FormObserver {
+ public:
+  FrameObserver(HeadlessShell& shell, Form& form) : shell_(shell), form_(form) {}
+
+  void WindowRectChanged() override {
+    bool main = form_.desc().kind == FormKind::MainWindow;
+    int fw = main ? shell_.metrics.frameWidth : shell_.dialogFrameWidth;
+    int fh = main ? shell_.metrics.frameHeight : shell_.dialogFrameHeight;
+    form_.clientWidth = std::max(0, form_.windowRect.width - fw);
+    form_.clientHeight = std::max(0, form_.windowRect.height - fh);
+  }
+  void ControlChanged(Control&, What) override {}
+  void MenuChanged(Menu&, int) override {}
+  void ToolbarChanged(int) override {}
+  void StatusChanged(int) override {}
+  void TitleChanged() override {}
+  void ListCountChanged(Control&) override {}
+  void ListRowChanged(Control&, int) override {}
+  void ListSelectionChanged(Control&) override {}
+
+ private:
+  HeadlessShell& shell_;
+  Form& form_;
+};
+
+HeadlessShell::HeadlessShell() = default;
+
+HeadlessShell::~HeadlessShell() {
+  for (auto& [form, observer] : live_)
+    if (form->observer() == observer.get()) form->SetObserver(nullptr);
+}
+
+Control* HeadlessShell::Resolve(std::string_view name) {
+  for (auto it = openForms.rbegin(); it != openForms.rend(); ++it)
+    if (Control* c = (*it)->Find(name)) return c;
+  return nullptr;
+}
+
+MsgAnswer HeadlessShell::MessageBox(Form*, const std::string& title, const std::string& text,
+                                    MsgIcon icon, MsgButtons buttons) {
+  MsgAnswer answer = MsgAnswer::Ok;
+  if (!messageAnswers.empty()) {
+    answer = messageAnswers.front();
+    messageAnswers.pop_front();
+  }
+  messages.push_back(Message{title, text, icon, buttons, answer});
+  return answer;
+}
+
+std::vector<std::string> HeadlessShell::OpenFiles(Form*, const std::string& title,
+                                                  const std::string& filter,
+                                                  const std::string& initialDir) {
+  openRequests.push_back(OpenRequest{title, filter, initialDir});
+  if (openAnswers.empty()) return {};
+  std::optional<std::vector<std::string>> answer = std::move(openAnswers.front());
+  openAnswers.pop_front();
+  return answer ? std::move(*answer) : std::vector<std::string>{};
+}
+
+std::optional<std::string> HeadlessShell::BrowseForFolder(Form*, const std::string& title) {
+  folderRequests.push_back(title);
+  if (folderAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(folderAnswers.front());
+  folderAnswers.pop_front();
+  return answer;
+}
+
+bool HeadlessShell::ChooseFont(Form*, FontChoice& font) {
+  fontRequests.push_back(font);
+  if (fontAnswers.empty()) return false;
+  std::optional<FontChoice> answer = std::move(fontAnswers.front());
+  fontAnswers.pop_front();
+  if (!answer) return false;
+  font = *answer;
+  return true;
+}
+
+bool HeadlessShell::ChooseColour(Form*, int32_t& colour) {
+  colourRequests.push_back(colour);
+  if (colourAnswers.empty()) return false;
+  std::optional<int32_t> answer = colourAnswers.front();
+  colourAnswers.pop_front();
+  if (!answer) return false;
+  colour = *answer;
+  return true;
+}
+
+void HeadlessShell::BeginWaitCursor() {
+  ++waitDepth;
+  ++waitCalls;
+}
+
+void HeadlessShell::EndWaitCursor() {
+  if (waitDepth > 0) --waitDepth;
+}
+
+void HeadlessShell::PopupMenu(Form&, const std::string& menuCaption) {
+  openPopup = menuCaption;
+  popups.push_back(menuCaption);
+}
+
+void HeadlessShell::Flush(Form&) { ++flushes; }
+
+void HeadlessShell::Attach(Form& form) {
+  auto& observer = live_[&form];
+  observer = std::make_unique<FrameObserver>(*this, form);
+  form.SetObserver(observer.get());
+  // Same rect: only the client size and the docked bars follow, no onSized.
+  form.SetWindowRect(form.windowRect);
+}
+
+void HeadlessShell::RemoveOpen(Form& form) {
+  openForms.erase(std::remove(openForms.begin(), openForms.end(), &form), openForms.end());
+}
+
+void HeadlessShell::Show(Form& form) {
+  if (std::find(openForms.begin(), openForms.end(), &form) != openForms.end()) return;
+  Attach(form);
+  openForms.push_back(&form);
+  if (form.onCreated) form.onCreated();
+}
+
+void HeadlessShell::RunModal(Form& dialog, Form& owner) {
+  Attach(dialog);
+  openForms.push_back(&dialog);
+  bool ownerWasBlocked = owner.inputBlocked;
+  owner.inputBlocked = true;
+  if (dialog.onCreated) dialog.onCreated();
+  while (!dialog.closing()) {
+    if (!modalPump || !modalPump(dialog)) dialog.Close();
+  }
+  owner.inputBlocked = ownerWasBlocked;
+  RemoveOpen(dialog);
+}
+
+void HeadlessShell::Destroy(Form& form) {
+  RemoveOpen(form);
+  auto it = live_.find(&form);
+  if (it == live_.end()) return;  // never shown, or destroyed already
+  std::unique_ptr<FrameObserver> observer = std::move(it->second);
+  live_.erase(it);
+  if (form.onDestroying) form.onDestroying();
+  if (form.observer() == observer.get()) form.SetObserver(nullptr);
+}
+
+}  // namespace tavik::ui
