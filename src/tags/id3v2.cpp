@@ -1,0 +1,204 @@
+#include "tags/id3v2.h"
+
+#include <cstring>
+#include <vector>
+
+#include "tags/file_ops.h"
+#include "tags/genres.h"
+#include "text/gbk.h"
+
+namespace tavik::tags {
+namespace {
+
+enum class Probe { Failed, Absent, Present };
+
+Probe ProbeHeader(File& file, unsigned char* header) {
+  size_t got = 0;
+  if (!file.Seek(0, SeekFrom::Begin) || !file.Read(header, 3, &got)) return Probe::Failed;
+  if (got < 3 || std::memcmp(header, "ID3", 3) != 0) return Probe::Absent;
+  if (!file.Read(header + 3, 7, &got)) return Probe::Failed;
+  if (got < 7) return Probe::Absent;
+  for (int i = 3; i <= 5; ++i)
+    if (header[i] == 0xFF) return Probe::Absent;
+  for (int i = 6; i <= 9; ++i)
+    if (header[i] >= 0x80) return Probe::Absent;
+  return Probe::Present;
+}
+
+int64_t SizeFromHeader(const unsigned char* header) {
+  return (int64_t{header[6] & 0x7Fu} << 21) + ((header[7] & 0x7Fu) << 14) +
+         ((header[8] & 0x7Fu) << 7) + (header[9] & 0x7Fu) + kId3v2HeaderSize;
+}
+
+// The old tag's extent for a rewrite or removal: 0 when there is none, -1
+// when the header cannot be read or claims more bytes than the file holds.
+int64_t ReplaceableTagSize(File& file) {
+  unsigned char header[kId3v2HeaderSize];
+  Probe probe = ProbeHeader(file, header);
+  if (probe == Probe::Failed) return -1;
+  if (probe == Probe::Absent) return 0;
+  int64_t tagSize = SizeFromHeader(header);
+  int64_t fileSize = file.Size();
+  if (fileSize < 0 || tagSize > fileSize) return -1;
+  return tagSize;
+}
+
+uint32_t BigEndian32(std::string_view s, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i)
+    v = (v << 8) | (at + i < s.size() ? static_cast<unsigned char>(s[at + i]) : 0u);
+  return v;
+}
+
+// Start of the text after the byte-order mark of a UTF-16 frame. Some
+// writers put a marked description first, so a second mark wins.
+size_t AfterByteOrderMark(std::string_view content) {
+  constexpr std::string_view le("\xFF\xFE", 2), be("\xFE\xFF", 2);
+  size_t mark = content.find(le);
+  if (mark != std::string_view::npos) {
+    size_t second = content.find(le, mark + 2);
+    if (second != std::string_view::npos) {
+      mark = second;
+    } else if (size_t other = content.find(be); other != std::string_view::npos) {
+      mark = other;
+    }
+  } else if ((mark = content.find(be)) != std::string_view::npos) {
+    size_t second = content.find(be, mark + 2);
+    if (second != std::string_view::npos) mark = second;
+  } else {
+    mark = 1;
+  }
+  return mark + 2;
+}
+
+void AppendFrame(std::string& tag, const char* id, char flags, std::string_view fixed,
+                 std::string_view text) {
+  uint32_t size = static_cast<uint32_t>(fixed.size() + text.size());
+  tag.append(id, 4);
+  for (int shift = 24; shift >= 0; shift -= 8) tag += static_cast<char>((size >> shift) & 0xFF);
+  tag += flags;
+  tag += '\0';
+  tag.append(fixed);
+  tag.append(text);
+}
+
+}  // namespace
+
+std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value) {
+  return {static_cast<uint8_t>((value >> 21) & 0x7F), static_cast<uint8_t>((value >> 14) & 0x7F),
+          static_cast<uint8_t>((value >> 7) & 0x7F), static_cast<uint8_t>(value & 0x7F)};
+}
+
+bool HasId3v2(File& file) {
+  unsigned char header[kId3v2HeaderSize];
+  return ProbeHeader(file, header) == Probe::Present;
+}
+
+int64_t Id3v2TagSize(File& file) {
+  unsigned char header[kId3v2HeaderSize];
+  size_t got = 0;
+  if (!file.Seek(0, SeekFrom::Begin) || !file.Read(header, sizeof header, &got) ||
+      got != sizeof header)
+    return -1;
+  return SizeFromHeader(header);
+}
+
+std::string ReadFrameText(std::string_view tag, const char* id) {
+  size_t at = tag.find(std::string_view(id, 4));
+  if (at == std::string_view::npos) return {};
+  size_t start = std::min(tag.size(), at + 10);
+  std::string_view content = tag.substr(start, BigEndian32(tag, at + 4));
+  if (content.empty()) return {};
+
+  size_t skip = 0;
+  if (content[0] == 1) {
+    skip = AfterByteOrderMark(content);
+  } else if (id[0] == 'T') {
+    skip = 1;
+  } else {
+    // URL frames: encoding and description; COMM: also the language.
+    size_t zero = content.find('\0', id[0] == 'W' ? 1 : 4);
+    if (zero != std::string_view::npos) skip = zero + 1;
+  }
+  std::string out;
+  for (char c : content.substr(std::min(skip, content.size())))
+    if (c != 0) out += c;
+  return out;
+}
+
+std::string ResolveGenre(std::string_view s) {
+  size_t open = text::FindLast(s, '(');
+  size_t close = text::FindFirst(s, ')', open == text::npos ? 0 : open);
+  size_t b = open == text::npos ? 0 : open + 1;  // positions counted from 1
+  if (close == text::npos) return std::string(s.substr(b));
+  size_t r = close + 1;
+  if (r - b >= 5) return std::string(s.substr(r));
+  int32_t n = text::TextToInt(s.substr(b, r - 1 - b));
+  // A number the table does not hold reads like no genre.
+  return n >= 0 && n < kGenreCount ? GenreNames[n] : std::string();
+}
+
+bool ReadId3v2(File& file, TagFields& fields) {
+  unsigned char header[kId3v2HeaderSize];
+  if (ProbeHeader(file, header) != Probe::Present) return false;
+  int64_t want = SizeFromHeader(header);
+  int64_t fileSize = file.Size();
+  if (fileSize < 0) return false;
+  std::string tag(static_cast<size_t>(std::min(want, fileSize)), '\0');
+  size_t got = 0;
+  if (!file.Seek(0, SeekFrom::Begin) || !file.Read(tag.data(), tag.size(), &got)) return false;
+  tag.resize(got);
+
+  fields.title = ReadFrameText(tag, "TIT2");
+  fields.artist = ReadFrameText(tag, "TPE1");
+  fields.album = ReadFrameText(tag, "TALB");
+  fields.year = ReadFrameText(tag, "TYER");
+  fields.track = ReadFrameText(tag, "TRCK");
+  fields.genre = ReadFrameText(tag, "TCON");
+  fields.comment = ReadFrameText(tag, "COMM");
+  fields.origArtist = ReadFrameText(tag, "TOPE");
+  fields.rights = ReadFrameText(tag, "TCOP");
+  fields.composer = ReadFrameText(tag, "TCOM");
+  fields.url = ReadFrameText(tag, "WXXX");
+  fields.encodedBy = ReadFrameText(tag, "TENC");
+  if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
+  return true;
+}
+
+std::string BuildId3v2(const TagFields& f) {
+  using namespace std::string_view_literals;
+  std::string tag("ID3\x03\x00\x00\0\0\0\0"sv);
+  const auto t = "\0"sv;
+  AppendFrame(tag, "TRCK", 0x00, t, f.track);
+  // 0x40: discard the frame when the file is altered.
+  AppendFrame(tag, "TENC", 0x40, t, f.encodedBy);
+  AppendFrame(tag, "WXXX", 0x00, "\0\0"sv, f.url);
+  AppendFrame(tag, "TCOP", 0x00, t, f.rights);
+  AppendFrame(tag, "TOPE", 0x00, t, f.origArtist);
+  AppendFrame(tag, "TCOM", 0x00, t, f.composer);
+  AppendFrame(tag, "COMM", 0x00, "\0CHS\0"sv, f.comment);
+  AppendFrame(tag, "TCON", 0x00, t, f.genre);
+  AppendFrame(tag, "TYER", 0x00, t, f.year);
+  AppendFrame(tag, "TALB", 0x00, t, f.album);
+  AppendFrame(tag, "TPE1", 0x00, t, f.artist);
+  AppendFrame(tag, "TIT2", 0x00, t, f.title);
+  tag.append(kId3v2Padding, '\0');
+  auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
+  for (size_t i = 0; i < 4; ++i) tag[6 + i] = static_cast<char>(size[i]);
+  return tag;
+}
+
+bool WriteId3v2(File& file, const TagFields& fields) {
+  int64_t old = ReplaceableTagSize(file);
+  if (old < 0) return false;
+  std::string tag = BuildId3v2(fields);
+  return file.Seek(0, SeekFrom::Begin) && ReplaceBytes(file, old, tag);
+}
+
+bool DeleteId3v2(File& file) {
+  int64_t old = ReplaceableTagSize(file);
+  if (old <= 0) return old == 0;
+  return file.Seek(0, SeekFrom::Begin) && RemoveBytes(file, old);
+}
+
+}  // namespace tavik::tags

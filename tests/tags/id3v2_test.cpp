@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tags/file_doubles.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2.h"
+
+namespace tavik::tags {
+namespace {
+
+using testing::MemoryFile;
+
+std::string Frame(const std::string& id, const std::string& content, uint32_t size) {
+  std::string f = id;
+  for (int s = 24; s >= 0; s -= 8) f += static_cast<char>((size >> s) & 0xFF);
+  return f + std::string(2, '\0') + content;
+}
+std::string Frame(const std::string& id, const std::string& content) {
+  return Frame(id, content, static_cast<uint32_t>(content.size()));
+}
+
+// A tag header for the given body, synchsafe size, any version.
+std::string Tag(const std::string& body, char major = 3) {
+  auto s = EncodeSynchsafe(static_cast<uint32_t>(body.size()));
+  return std::string("ID3") + major + std::string(2, '\0') + std::string(s.begin(), s.end()) + body;
+}
+
+TagFields AllFields() {
+  TagFields f;
+  f.title = "Title";
+  f.artist = "艺术家";
+  f.album = "Album";
+  f.track = "3/12";
+  f.year = "1999";
+  f.genre = "(17)Rock";
+  f.comment = "Comment";
+  f.composer = "Composer";
+  f.origArtist = "Orig";
+  f.rights = "(C)";
+  f.url = "http://example.org/";
+  f.encodedBy = "Enc";
+  return f;
+}
+
+TEST(Id3v2Header, ValidityAndSynchsafeSize) {
+  using namespace std::string_literals;
+  MemoryFile empty("ID3\x03\x00\x00\x00\x00\x07\x76"s + std::string(1014, '\0'));
+  EXPECT_TRUE(HasId3v2(empty));
+  EXPECT_EQ(Id3v2TagSize(empty), 1024);
+  MemoryFile big("ID3\x04\x00\x00\x00\x01\x00\x00"s);
+  EXPECT_TRUE(HasId3v2(big));  // any major version
+  EXPECT_EQ(Id3v2TagSize(big), 16384 + 10);
+  MemoryFile high("ID3\x03\x00\x00\x7F\x7F\x7F\x7F"s);
+  EXPECT_EQ(Id3v2TagSize(high), (1 << 28) - 1 + 10);
+  for (int i = 3; i <= 9; ++i) {
+    std::string h = "ID3\x03\x00\x00\x00\x00\x07\x76"s;
+    h[i] = static_cast<char>(i <= 5 ? 0xFF : 0x80);
+    MemoryFile bad(h + std::string(1014, '\0'));
+    EXPECT_FALSE(HasId3v2(bad)) << i;
+  }
+  MemoryFile cut("ID3\x03\x00\x00\x00\x00\x07"s);
+  EXPECT_FALSE(HasId3v2(cut));
+  MemoryFile other("id3\x03\x00\x00\x00\x00\x07\x76"s);
+  EXPECT_FALSE(HasId3v2(other));
+
+  auto e = EncodeSynchsafe(1014);
+  EXPECT_EQ((std::vector<int>{e[0], e[1], e[2], e[3]}), (std::vector<int>{0, 0, 7, 0x76}));
+  e = EncodeSynchsafe((1u << 28) - 1);
+  EXPECT_EQ((std::vector<int>{e[0], e[1], e[2], e[3]}), (std::vector<int>{127, 127, 127, 127}));
+  e = EncodeSynchsafe(0x0204081);
+  EXPECT_EQ((std::vector<int>{e[0], e[1], e[2], e[3]}), (std::vector<int>{1, 1, 1, 1}));
+}
+
+struct ParsedFrame {
+  std::string id;
+  std::string flags;
+  std::string content;
+};
+std::vector<ParsedFrame> Walk(const std::string& tag) {
+  std::vector<ParsedFrame> frames;
+  size_t at = 10;
+  while (at + 10 <= tag.size() && tag[at] != 0) {
+    uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) size = (size << 8) | static_cast<unsigned char>(tag[at + 4 + i]);
+    frames.push_back({tag.substr(at, 4), tag.substr(at + 8, 2), tag.substr(at + 10, size)});
+    at += 10 + size;
+  }
+  return frames;
+}
+
+TEST(Id3v2Build, EmptyTagIsTheFixedTemplate) {
+  std::string tag = BuildId3v2({});
+  ASSERT_EQ(tag.size(), 1024u);
+  EXPECT_EQ(tag.substr(0, 10), std::string("ID3\x03\x00\x00\x00\x00\x07\x76", 10));
+  auto frames = Walk(tag);
+  const char* order[] = {"TRCK", "TENC", "WXXX", "TCOP", "TOPE", "TCOM",
+                         "COMM", "TCON", "TYER", "TALB", "TPE1", "TIT2"};
+  ASSERT_EQ(frames.size(), 12u);
+  for (size_t i = 0; i < 12; ++i) {
+    EXPECT_EQ(frames[i].id, order[i]);
+    EXPECT_EQ(frames[i].flags, std::string(i == 1 ? "\x40\x00" : "\x00\x00", 2)) << order[i];
+  }
+  EXPECT_EQ(frames[2].content, std::string(2, '\0'));
+  EXPECT_EQ(frames[6].content, std::string("\0CHS\0", 5));
+  EXPECT_EQ(frames[0].content, std::string(1, '\0'));
+  EXPECT_EQ(tag.substr(147), std::string(877, '\0'));
+}
+
+TEST(Id3v2Build, TextsFollowTheFixedContentAndGrowTheSize) {
+  TagFields f = AllFields();
+  std::string tag = BuildId3v2(f);
+  size_t texts = 0;
+  for (auto* s : {&f.title, &f.artist, &f.album, &f.track, &f.year, &f.genre, &f.comment,
+                  &f.composer, &f.origArtist, &f.rights, &f.url, &f.encodedBy})
+    texts += s->size();
+  ASSERT_EQ(tag.size(), 1024 + texts);
+  auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - 10));
+  EXPECT_EQ(tag.substr(6, 4), std::string(size.begin(), size.end()));
+  auto frames = Walk(tag);
+  ASSERT_EQ(frames.size(), 12u);
+  EXPECT_EQ(frames[0].content, std::string(1, '\0') + "3/12");
+  EXPECT_EQ(frames[2].content, std::string(2, '\0') + f.url);
+  EXPECT_EQ(frames[6].content, std::string("\0CHS\0", 5) + "Comment");
+  EXPECT_EQ(frames[10].content, std::string(1, '\0') + f.artist);
+  EXPECT_EQ(tag.substr(tag.size() - 877), std::string(877, '\0'));
+}
+
+TEST(Id3v2FrameText, SearchAndBounds) {
+  std::string tag = Tag(Frame("TIT2", std::string(1, '\0') + "Title") +
+                        Frame("TALB", std::string("\0Al\0b", 5)));
+  EXPECT_EQ(ReadFrameText(tag, "TIT2"), "Title");
+  EXPECT_EQ(ReadFrameText(tag, "TALB"), "Alb");  // zero bytes are dropped
+  EXPECT_EQ(ReadFrameText(tag, "TPE1"), "");
+  // A size running past the tag gives the bytes that are there.
+  std::string past = Tag(Frame("TIT2", std::string(1, '\0') + "Tit", 1000));
+  EXPECT_EQ(ReadFrameText(past, "TIT2"), "Tit");
+  EXPECT_EQ(ReadFrameText(past.substr(0, past.size() - 3), "TIT2"), "");
+  EXPECT_EQ(ReadFrameText("TIT2\0\0", "TIT2"), "");
+  // The first occurrence wins, wherever it is.
+  std::string twice = Tag(Frame("TIT2", std::string(1, '\0') + "One") +
+                          Frame("TIT2", std::string(1, '\0') + "Two"));
+  EXPECT_EQ(ReadFrameText(twice, "TIT2"), "One");
+  // Any other encoding byte is dropped for text frames; the rest is raw.
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TPE1", "\x03\xE4\xB8\xAD")), "TPE1"), "\xE4\xB8\xAD");
+}
+
+TEST(Id3v2FrameText, Utf16Marks) {
+  const std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  std::string t16le = std::string("T\0i\0t\0", 6);
+  std::string t16be = std::string("\0T\0i", 4);
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", "\x01" + le + t16le)), "TIT2"), "Tit");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", "\x01" + be + t16be)), "TIT2"), "Ti");
+  // No mark: the text starts at offset 3.
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", std::string("\x01xyAB", 5))), "TIT2"), "AB");
+  // A marked description comes first: the second mark starts the text.
+  std::string comm = "\x01" "eng" + le + std::string("d\0\0\0", 4) + le + std::string("c\0", 2);
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", comm)), "COMM"), "c");
+  std::string mixed = "\x01" "eng" + le + std::string("\0\0", 2) + be + std::string("\0x", 2);
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", mixed)), "COMM"), "x");
+  std::string bebe = "\x01" "eng" + be + std::string("\0d\0\0", 4) + be + std::string("\0y", 2);
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", bebe)), "COMM"), "y");
+}
+
+TEST(Id3v2FrameText, CommentAndUrlDescriptionsAreSkipped) {
+  std::string z(1, '\0');
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", z + "eng" + z + "text")), "COMM"), "text");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", z + "eng" + "desc" + z + "text")), "COMM"), "text");
+  // A zero inside the language does not end the description.
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", z + "e" + z + "g" + z + "t")), "COMM"), "t");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("WXXX", z + "site" + z + "http://a")), "WXXX"), "http://a");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("WXXX", z + z + "http://b")), "WXXX"), "http://b");
+  // No terminator: nothing is dropped but the zero bytes.
+  EXPECT_EQ(ReadFrameText(Tag(Frame("WXXX", z + "http://c")), "WXXX"), "http://c");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", z + "engabc")), "COMM"), "engabc");
+}
+
+TEST(Id3v2Genre, ResolveGenre) {
+  EXPECT_EQ(ResolveGenre("(17)"), "Rock");
+  EXPECT_EQ(ResolveGenre("(17)Rock"), "Rock");
+  EXPECT_EQ(ResolveGenre("(12)"), "Other");
+  EXPECT_EQ(ResolveGenre("(17)(18)"), "Techno");
+  EXPECT_EQ(ResolveGenre("(0)"), "Blues");
+  EXPECT_EQ(ResolveGenre("(125)"), "Dance Hall");
+  EXPECT_EQ(ResolveGenre("Rock"), "Rock");
+  EXPECT_EQ(ResolveGenre("(Rock"), "Rock");
+  EXPECT_EQ(ResolveGenre("17)"), "Rock");
+  EXPECT_EQ(ResolveGenre("(1234)x"), "x");
+  EXPECT_EQ(ResolveGenre("Rock (live)"), "");
+  EXPECT_EQ(ResolveGenre("(126)"), "");
+  EXPECT_EQ(ResolveGenre("(255)"), "");
+  EXPECT_EQ(ResolveGenre("(-1)"), "");
+  EXPECT_EQ(ResolveGenre("(abc)"), "Blues");  // no number reads as 0
+}
+
+TEST(Id3v2Read, FillsAllSlotsAndResolvesTheGenre) {
+  TagFields in = AllFields();
+  MemoryFile file(BuildId3v2(in) + "audio");
+  TagFields out;
+  ASSERT_TRUE(ReadId3v2(file, out));
+  in.genre = "Rock";
+  EXPECT_EQ(out.title, in.title);
+  EXPECT_EQ(out.artist, in.artist);
+  EXPECT_EQ(out.album, in.album);
+  EXPECT_EQ(out.track, in.track);
+  EXPECT_EQ(out.year, in.year);
+  EXPECT_EQ(out.genre, in.genre);
+  EXPECT_EQ(out.comment, in.comment);
+  EXPECT_EQ(out.composer, in.composer);
+  EXPECT_EQ(out.origArtist, in.origArtist);
+  EXPECT_EQ(out.rights, in.rights);
+  EXPECT_EQ(out.url, in.url);
+  EXPECT_EQ(out.encodedBy, in.encodedBy);
+}
+
+TEST(Id3v2Read, OtherVersionsMissingTagsAndShortFiles) {
+  TagFields f;
+  f.title = "keep";
+  MemoryFile none("no tag");
+  EXPECT_FALSE(ReadId3v2(none, f));
+  EXPECT_EQ(f.title, "keep");
+  // ID3v2.2 frames have three-letter names: present, but nothing to read.
+  MemoryFile v22(Tag(Frame("TT2", std::string(1, '\0') + "Title"), 2));
+  ASSERT_TRUE(ReadId3v2(v22, f));
+  EXPECT_EQ(f.title, "");
+  // Frames past the tag's stated end are not part of it.
+  std::string inTag = Tag(Frame("TIT2", std::string(1, '\0') + "In"));
+  MemoryFile after(inTag + Frame("TPE1", std::string(1, '\0') + "Out"));
+  ASSERT_TRUE(ReadId3v2(after, f));
+  EXPECT_EQ(f.title, "In");
+  EXPECT_EQ(f.artist, "");
+  // A tag that claims more than the file holds reads what is there.
+  std::string full = Tag(Frame("TIT2", std::string(1, '\0') + "Cut") + std::string(500, '\0'));
+  MemoryFile shortFile(full.substr(0, 30));
+  ASSERT_TRUE(ReadId3v2(shortFile, f));
+  EXPECT_EQ(f.title, "Cut");
+}
+
+TEST(Id3v2Write, LengthsAfterWritingAndRewriting) {
+  const std::string audio = "\xFF\xFB\x90\x00 audio data";
+  MemoryFile file(audio);
+  ASSERT_TRUE(WriteId3v2(file, {}));
+  EXPECT_EQ(file.data.size(), audio.size() + 1024);
+  ASSERT_TRUE(WriteId3v2(file, {}));
+  EXPECT_EQ(file.data.size(), audio.size() + 1024);
+  TagFields f = AllFields();
+  ASSERT_TRUE(WriteId3v2(file, f));
+  EXPECT_EQ(file.data, BuildId3v2(f) + audio);
+  f.title = "T";
+  ASSERT_TRUE(WriteId3v2(file, f));
+  EXPECT_EQ(file.data, BuildId3v2(f) + audio);
+  // Every other frame and the old padding go.
+  MemoryFile foreign(Tag(Frame("APIC", std::string(5000, 'p')) + std::string(3000, '\0')) + audio);
+  ASSERT_TRUE(WriteId3v2(foreign, {}));
+  EXPECT_EQ(foreign.data, BuildId3v2({}) + audio);
+}
+
+TEST(Id3v2Write, LeavesAudioAndId3v1Alone) {
+  std::string audio(70000, '\0');
+  for (size_t i = 0; i < audio.size(); ++i) audio[i] = static_cast<char>(i * 7 + i / 251);
+  const std::string v1 = BuildId3v1("T", "A", "L", "1999", "c", "1", 2);
+  for (size_t oldBody : {0u, 100u, 1014u, 90000u}) {
+    std::string old = oldBody ? Tag(std::string(oldBody, '\0')) : std::string();
+    MemoryFile file(old + audio + v1);
+    ASSERT_TRUE(WriteId3v2(file, AllFields())) << oldBody;
+    EXPECT_EQ(file.data, BuildId3v2(AllFields()) + audio + v1) << oldBody;
+  }
+}
+
+TEST(Id3v2Write, InvalidHeaderIsKeptBehindTheNewTag) {
+  std::string bad = std::string("ID3\x03\x00\x00\x00\x00\x07\x80", 10) + "rest";
+  MemoryFile file(bad);
+  ASSERT_TRUE(WriteId3v2(file, {}));
+  EXPECT_EQ(file.data, BuildId3v2({}) + bad);
+  EXPECT_TRUE(DeleteId3v2(file));
+  EXPECT_EQ(file.data, bad);
+  EXPECT_TRUE(DeleteId3v2(file));
+  EXPECT_EQ(file.data, bad);
+}
+
+TEST(Id3v2Write, TagSizeBeyondTheFileIsRefused) {
+  std::string damaged = Tag(std::string(2000, '\0')).substr(0, 1500);
+  MemoryFile file(damaged);
+  EXPECT_FALSE(WriteId3v2(file, AllFields()));
+  EXPECT_EQ(file.data, damaged);
+  EXPECT_FALSE(DeleteId3v2(file));
+  EXPECT_EQ(file.data, damaged);
+  // Exactly the file's length is still a tag.
+  MemoryFile whole(Tag(std::string(2000, '\0')));
+  EXPECT_TRUE(DeleteId3v2(whole));
+  EXPECT_EQ(whole.data, "");
+}
+
+TEST(Id3v2Delete, RemovesTheStatedExtent) {
+  MemoryFile none("plain audio");
+  EXPECT_TRUE(DeleteId3v2(none));
+  EXPECT_EQ(none.data, "plain audio");
+  MemoryFile file(BuildId3v2(AllFields()) + "audio");
+  EXPECT_TRUE(DeleteId3v2(file));
+  EXPECT_EQ(file.data, "audio");
+}
+
+}  // namespace
+}  // namespace tavik::tags

@@ -1,0 +1,287 @@
+// Tags checked against independent tools: python3-mutagen and the id3v2
+// command. Native build only; each test skips when its tool is missing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "support/test_support.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2.h"
+
+namespace tavik::tags {
+namespace {
+
+using tavik::testing::TempDir;
+using tavik::testing::WriteWholeFile;
+
+#ifndef _WIN32
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+// The pyenv python found first on PATH may lack the system's mutagen.
+const std::string& PythonWithMutagen() {
+  static const std::string found = [] {
+    for (const char* python : {"python3", "/usr/bin/python3"})
+      if (std::system((std::string(python) + " -c 'import mutagen' >/dev/null 2>&1").c_str()) == 0)
+        return std::string(python);
+    return std::string();
+  }();
+  return found;
+}
+
+bool HaveId3v2Tool() { return std::system("id3v2 --version >/dev/null 2>&1") == 0; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// Runs a python script with arguments; "key=value" lines come back as a map.
+std::map<std::string, std::string> RunPython(const TempDir& dir, const std::string& script,
+                                             const std::string& args) {
+  std::string path = dir / "script.py";
+  EXPECT_TRUE(WriteWholeFile(path, script));
+  std::string out = Capture(PythonWithMutagen() + " " + Quote(ToNativePath(path)) + " " + args +
+                            " 2>&1");
+  std::map<std::string, std::string> values;
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    std::string line = out.substr(start, end - start);
+    size_t eq = line.find('=');
+    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+    else if (!line.empty()) ADD_FAILURE() << "tool said: " << line;
+    start = end + 1;
+  }
+  return values;
+}
+#endif
+
+#ifdef _WIN32
+#define REQUIRE_NATIVE() GTEST_SKIP() << "the tools run natively only"
+#define REQUIRE_MUTAGEN() REQUIRE_NATIVE()
+#define REQUIRE_ID3V2() REQUIRE_NATIVE()
+#else
+#define REQUIRE_MUTAGEN() \
+  if (PythonWithMutagen().empty()) GTEST_SKIP() << "python3-mutagen is not installed"
+#define REQUIRE_ID3V2() \
+  if (!HaveId3v2Tool()) GTEST_SKIP() << "the id3v2 command is not installed"
+#endif
+
+#ifndef _WIN32
+const std::string kAudio = std::string("\xFF\xFB\x90\x00", 4) + std::string(4000, '\0');
+
+TagFields AsciiFields() {
+  TagFields f;
+  f.title = "Interop Title";
+  f.artist = "Some Artist";
+  f.album = "An Album";
+  f.track = "7/12";
+  f.year = "2004";
+  f.genre = "(17)Rock";
+  f.comment = "A comment here";
+  f.composer = "Comp Oser";
+  f.origArtist = "Orig Artist";
+  f.rights = "2004 Rights";
+  f.url = "http://example.org/x";
+  f.encodedBy = "Encoder 1";
+  return f;
+}
+
+std::string WriteOurTag(const TempDir& dir, const TagFields& f) {
+  std::string path = dir / "ours.mp3";
+  EXPECT_TRUE(WriteWholeFile(path, kAudio + BuildId3v1("v1", "", "", "", "", "", -1)));
+  auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None,
+                                      FileCreate::OpenExisting);
+  EXPECT_TRUE(file && WriteId3v2(*file, f));
+  return path;
+}
+#endif
+
+TEST(Interop, MutagenReadsOurId3v2AsVersion23) {
+  REQUIRE_MUTAGEN();
+#ifndef _WIN32
+  TempDir dir;
+  TagFields f = AsciiFields();
+  std::string path = WriteOurTag(dir, f);
+  auto v = RunPython(dir, R"py(
+import sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], translate=False, load_v1=False)
+print("version=%d.%d.%d" % t.version)
+print("frames=%d" % len(t))
+for fr in t.values():
+    if fr.FrameID == "COMM":
+        print("COMM=%s|%s|%s" % (fr.lang, fr.desc, fr.text[0]))
+    elif fr.FrameID == "WXXX":
+        print("WXXX=%s|%s" % (fr.desc, fr.url))
+    else:
+        print("%s=%s" % (fr.FrameID, "/".join(str(x) for x in fr.text)))
+)py",
+                     Quote(ToNativePath(path)));
+  EXPECT_EQ(v["version"], "2.3.0");
+  EXPECT_EQ(v["frames"], "12");
+  EXPECT_EQ(v["TIT2"], f.title);
+  EXPECT_EQ(v["TPE1"], f.artist);
+  EXPECT_EQ(v["TALB"], f.album);
+  EXPECT_EQ(v["TRCK"], f.track);
+  EXPECT_EQ(v["TYER"], f.year);
+  EXPECT_EQ(v["TCON"], f.genre);
+  EXPECT_EQ(v["COMM"], "CHS||" + f.comment);
+  EXPECT_EQ(v["TCOM"], f.composer);
+  EXPECT_EQ(v["TOPE"], f.origArtist);
+  EXPECT_EQ(v["TCOP"], f.rights);
+  EXPECT_EQ(v["WXXX"], "|" + f.url);
+  EXPECT_EQ(v["TENC"], f.encodedBy);
+#endif
+}
+
+TEST(Interop, Id3v2CommandListsOurFrames) {
+  REQUIRE_ID3V2();
+#ifndef _WIN32
+  TempDir dir;
+  TagFields f = AsciiFields();
+  f.genre = "(17)";
+  std::string out = Capture("id3v2 -l " + Quote(ToNativePath(WriteOurTag(dir, f))) + " 2>&1");
+  std::map<std::string, std::string> v;
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    std::string line = out.substr(start, end - start);
+    size_t colon = line.find("): ");
+    if (line.size() > 5 && line[4] == ' ' && line[5] == '(' && colon != std::string::npos)
+      v[line.substr(0, 4)] = line.substr(colon + 3);
+    start = end + 1;
+  }
+  EXPECT_NE(out.find("id3v2 tag info"), std::string::npos) << out;
+  EXPECT_EQ(v.size(), 12u) << out;
+  EXPECT_EQ(v["TIT2"], f.title);
+  EXPECT_EQ(v["TPE1"], f.artist);
+  EXPECT_EQ(v["TALB"], f.album);
+  EXPECT_EQ(v["TRCK"], f.track);
+  EXPECT_EQ(v["TYER"], f.year);
+  EXPECT_EQ(v["TCON"], "Rock (17)");  // the command shows the name it resolved
+  EXPECT_EQ(v["COMM"], "()[CHS]: " + f.comment);
+  EXPECT_EQ(v["TCOM"], f.composer);
+  EXPECT_EQ(v["TOPE"], f.origArtist);
+  EXPECT_EQ(v["TCOP"], f.rights);
+  EXPECT_EQ(v["WXXX"], "(): " + f.url);
+  EXPECT_EQ(v["TENC"], f.encodedBy);
+#endif
+}
+
+TEST(Interop, MutagenReadsOurId3v1WithTrack) {
+  REQUIRE_MUTAGEN();
+#ifndef _WIN32
+  struct Case {
+    const char *title, *artist, *album, *year, *comment, *track;
+    int genre;
+    const char* expectComment;
+  } cases[] = {
+      {"Title One", "Artist", "Album", "1999", "Short comment", "7", 17, "Short comment"},
+      {"T", "A", "L", "2000", "twenty-nine bytes of comment.", "", -1,
+       "twenty-nine bytes of comment."},
+      // A track takes the comment's last two bytes.
+      {"T", "A", "L", "2000", "thirty bytes of comment here!!", "12", 0,
+       "thirty bytes of comment here"},
+      {"Thirty characters of the titl", "B", "C", "2010", "", "255", 125, ""},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    std::string path = dir / "v1.mp3";
+    ASSERT_TRUE(WriteWholeFile(path, kAudio));
+    {
+      auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None,
+                                          FileCreate::OpenExisting);
+      ASSERT_TRUE(file && WriteId3v1(*file, c.title, c.artist, c.album, c.year, c.comment,
+                                     c.track, c.genre));
+    }
+    auto v = RunPython(dir, R"py(
+import sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], translate=False)
+print("version=%d.%d" % t.version[:2])
+for fr in t.values():
+    print("%s=%s" % (fr.FrameID, str(fr.text[0])))
+)py",
+                       Quote(ToNativePath(path)));
+    SCOPED_TRACE(c.comment);
+    EXPECT_EQ(v["version"], "1.1");
+    EXPECT_EQ(v["TIT2"], c.title);
+    EXPECT_EQ(v["TPE1"], c.artist);
+    EXPECT_EQ(v["TALB"], c.album);
+    EXPECT_EQ(v["TDRC"], c.year);
+    EXPECT_EQ(v["COMM"], c.expectComment);
+    EXPECT_EQ(v["TRCK"], c.track);
+    EXPECT_EQ(v["TCON"], c.genre < 0 ? "" : std::to_string(c.genre));
+  }
+#endif
+}
+
+TEST(Interop, OurReaderReadsMutagenTags) {
+  REQUIRE_MUTAGEN();
+#ifndef _WIN32
+  for (int version : {3, 4}) {
+    for (int encoding : {0, 1}) {
+      SCOPED_TRACE("v2." + std::to_string(version) + " encoding " + std::to_string(encoding));
+      TempDir dir;
+      std::string path = dir / "m.mp3";
+      ASSERT_TRUE(WriteWholeFile(path, kAudio));
+      auto v = RunPython(dir, R"py(
+import sys
+from mutagen.id3 import (ID3, TIT2, TPE1, TALB, TRCK, TYER, TDRC, TCON, COMM, TOPE, TCOP,
+                         TCOM, WXXX, TENC)
+path, ver, enc = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+t = ID3()
+t.add(TIT2(encoding=enc, text="Mutagen Title"))
+t.add(TPE1(encoding=enc, text="Mutagen Artist"))
+t.add(TALB(encoding=enc, text="Mutagen Album"))
+t.add(TRCK(encoding=enc, text="3/9"))
+# ID3v2.4 keeps the year in TDRC.
+t.add(TYER(encoding=enc, text="2005") if ver == 3 else TDRC(encoding=enc, text="2005"))
+t.add(TCON(encoding=enc, text="(17)"))
+t.add(COMM(encoding=enc, lang="eng", desc="note", text="Mutagen comment"))
+t.add(TOPE(encoding=enc, text="Mutagen Orig"))
+t.add(TCOP(encoding=enc, text="Mutagen Rights"))
+t.add(TCOM(encoding=enc, text="Mutagen Composer"))
+t.add(WXXX(encoding=enc, desc="", url="http://m.example/"))
+t.add(TENC(encoding=enc, text="Mutagen Enc"))
+t.save(path, v2_version=ver)
+print("saved=1")
+)py",
+                         Quote(ToNativePath(path)) + " " + std::to_string(version) + " " +
+                             std::to_string(encoding));
+      ASSERT_EQ(v["saved"], "1");
+      auto file = SystemFileSystem().Open(path, FileAccess::Read, FileShare::Read,
+                                          FileCreate::OpenExisting);
+      ASSERT_TRUE(file);
+      TagFields f;
+      ASSERT_TRUE(ReadId3v2(*file, f));
+      EXPECT_EQ(f.title, "Mutagen Title");
+      EXPECT_EQ(f.artist, "Mutagen Artist");
+      EXPECT_EQ(f.album, "Mutagen Album");
+      EXPECT_EQ(f.track, "3/9");
+      EXPECT_EQ(f.year, version == 3 ? "2005" : "");
+      EXPECT_EQ(f.genre, "Rock");
+      EXPECT_EQ(f.comment, "Mutagen comment");
+      EXPECT_EQ(f.origArtist, "Mutagen Orig");
+      EXPECT_EQ(f.rights, "Mutagen Rights");
+      EXPECT_EQ(f.composer, "Mutagen Composer");
+      EXPECT_EQ(f.url, "http://m.example/");
+      EXPECT_EQ(f.encodedBy, "Mutagen Enc");
+    }
+  }
+#endif
+}
+
+}  // namespace
+}  // namespace tavik::tags
