@@ -37,6 +37,11 @@ test: setup
 	$(MAKE) --no-print-directory test-native test-sanitize test-win32
 	@scripts/test-summary build/native build/sanitize build/win32
 
+# Builds and starts the real program (under Wine; with no display, under
+# Xvfb, leaving a screenshot in build/screenshot.png).
+run: setup win32
+	@scripts/run
+
 bench: native
 	@scripts/bench
 

@@ -9,6 +9,10 @@
 
 #include "ui/form.h"
 
+// <windows.h> defines these names as macros; the port uses them as its own.
+#undef MessageBox
+#undef ChooseFont
+
 namespace tavik::ui {
 
 enum class MsgIcon { None, Info, Warning, Error };

@@ -1,0 +1,60 @@
+// The program: its process-wide state, the main window's start-up sequence,
+// the wiring of every event to its operation, and the end.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "filelist/file_list.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+#include "tags/genres.h"
+#include "ui/form.h"
+#include "ui/shell.h"
+
+namespace tavik::app {
+
+class App {
+ public:
+  App(ui::Shell& shell, FileSystem& fs, Profile& profile, std::string exeDir);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Creates the main window from its description and shows it; its created
+  // event runs the start-up sequence.
+  void Start();
+  // "退出(&X)" and the frame's close box: the window is destroyed and the
+  // settings are saved on the way.
+  void Exit();
+  bool running() const { return running_; }
+
+  ui::Form& main() { return *main_; }
+  ui::Shell& shell() { return shell_; }
+  filelist::FileList& list() { return *list_; }
+
+  // Pushes Settings to the list view, refreshes the preview and the status bar.
+  void ApplySettings();
+  void RefreshPreview(int explicitFlag);
+
+  // Process-wide state.
+  Settings settings;
+  tags::GenreTables genres;
+  int32_t v1Changed = 0, v2Changed = 0;
+  int32_t lastGenre1 = 0, lastGenre2 = 0;
+
+ private:
+  void OnCreated();
+  void OnSized();
+  void WireEvents();
+  void WireSharedHandlers();
+
+  ui::Shell& shell_;
+  FileSystem& fs_;
+  Profile& profile_;
+  std::string exeDir_;
+  std::unique_ptr<ui::Form> main_;
+  std::unique_ptr<filelist::FileList> list_;
+  bool running_ = false;
+};
+
+}  // namespace tavik::app

@@ -1,0 +1,102 @@
+// One form on screen: its window, a real control per model control, and
+// the two-way mirror between them.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/form.h"
+
+namespace tavik::ui {
+
+class Win32Shell;
+
+class WindowHost final : public FormObserver {
+ public:
+  WindowHost(Win32Shell& shell, Form& form, HWND owner);
+  ~WindowHost() override;
+  WindowHost(const WindowHost&) = delete;
+  WindowHost& operator=(const WindowHost&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  Form& form() { return form_; }
+  HWND HwndOf(const Control& c) const;
+  HWND HwndOf(std::string_view name) const;
+  Control* ControlOf(HWND h) const;
+  HMENU menuBar() const { return menuBar_; }
+  HMENU MenuHandle(const Menu& menu) const;
+  int MenuCommand(int menu, int item) const { return kMenuBase + menu * 100 + item; }
+  HACCEL accelerators() const { return accel_; }
+  HIMAGELIST listImages() const { return listImages_; }
+  // Position of a control inside its model parent, read from the real window.
+  RECT ModelRectOf(const Control& c) const;
+  POINT OriginOf(const Control* parent) const;  // model parent -> real parent client
+
+  // Pending list updates are applied when the handler returns to the loop.
+  void FlushPending();
+  void DestroyWindowNow();
+
+  static constexpr int kControlBase = 1000;
+  static constexpr int kToolbarBase = 4000;
+  static constexpr int kMenuBase = 5000;
+
+  // FormObserver
+  void ControlChanged(Control& c, What what) override;
+  void MenuChanged(Menu& menu, int item) override;
+  void ToolbarChanged(int index) override;
+  void StatusChanged(int pane) override;
+  void TitleChanged() override;
+  void WindowRectChanged() override;
+  void ListCountChanged(Control& list) override;
+  void ListRowChanged(Control& list, int row) override;
+  void ListSelectionChanged(Control& list) override;
+
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  // The window is known from its first message on, before CreateWindow returns.
+  void Attach(HWND h) { hwnd_ = h; }
+
+ private:
+  void CreateFrame(HWND owner);
+  void CreateControls();
+  void CreateMenus();
+  HWND CreateOne(Control& c, int index);
+  void ApplyVisibility();
+  bool EffectiveVisible(const Control& c) const;
+  void PushText(Control& c);
+  void PushItems(Control& c);
+  void PushSelection(Control& c);
+  void PushFont(Control& c);
+  void PushListColours(Control& c);
+  void ReadListSelection(Control& list);
+  void UpdateClientSize();
+  LRESULT OnCommand(WPARAM wp, LPARAM lp);
+  LRESULT OnNotify(NMHDR* nm);
+  LRESULT OnColour(HDC dc, HWND child, bool isEdit);
+  void OnDrawItem(DRAWITEMSTRUCT* d);
+  HBRUSH Brush(COLORREF c);
+  HFONT FontFor(const Font& f);
+
+  Win32Shell& shell_;
+  Form& form_;
+  HWND hwnd_ = nullptr;
+  std::vector<HWND> hwnds_;  // parallel to form_.controls()
+  std::map<HWND, int> indexOf_;
+  HMENU menuBar_ = nullptr;
+  std::vector<HMENU> menus_;  // parallel to form_.menus()
+  HACCEL accel_ = nullptr;
+  HWND toolbar_ = nullptr, status_ = nullptr;
+  HIMAGELIST toolbarImages_ = nullptr, listImages_ = nullptr;
+  std::map<COLORREF, HBRUSH> brushes_;
+  std::vector<std::pair<Font, HFONT>> fonts_;
+  int echo_ = 0;  // > 0 while the model's own change is pushed to a window
+  bool flushPosted_ = false;
+  std::map<Control*, std::pair<int, int>> dirtyRows_;
+  std::vector<Control*> dirtyCounts_;
+  std::vector<Control*> dirtySelections_;
+  std::string scratch_;  // list view text handed out in LVN_GETDISPINFO
+};
+
+}  // namespace tavik::ui
