@@ -23,21 +23,28 @@ size_t FindLast(std::string_view s, char c) {
 }
 
 static bool MatchAt(std::string_view hay, size_t at, std::string_view needle, bool foldCase) {
-  for (size_t k = 0; k < needle.size(); ++k) {
+  for (size_t k = 0; k < needle.size();) {
     char a = hay[at + k], b = needle[k];
-    if (foldCase) {
-      a = UpperAscii(a);
-      b = UpperAscii(b);
+    if (CharLength(needle, k) == 2) {
+      // A trail byte in the letter range belongs to a double-byte
+      // character, which must match exactly.
+      if (a != b || hay[at + k + 1] != needle[k + 1]) return false;
+      k += 2;
+    } else {
+      if (foldCase ? UpperAscii(a) != UpperAscii(b) : a != b) return false;
+      ++k;
     }
-    if (a != b) return false;
   }
   return true;
 }
 
 size_t FindText(std::string_view hay, std::string_view needle, bool foldCase, size_t from) {
   if (needle.empty() || needle.size() > hay.size()) return needle.empty() ? from : npos;
+  // The first byte rules out most positions before the full comparison.
+  const char first = needle[0];
+  const char other = foldCase && IsAsciiLetter(first) ? static_cast<char>(first ^ 0x20) : first;
   for (size_t i = 0; i + needle.size() <= hay.size(); i += CharLength(hay, i))
-    if (i >= from && MatchAt(hay, i, needle, foldCase)) return i;
+    if ((hay[i] == first || hay[i] == other) && i >= from && MatchAt(hay, i, needle, foldCase)) return i;
   return npos;
 }
 
