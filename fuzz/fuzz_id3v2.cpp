@@ -1,0 +1,49 @@
+// ID3v2 reader, frame texts and genres; a rewrite or removal of whatever the
+// input holds must keep every byte after the old tag.
+#include <cstdint>
+
+#include "memory_file.h"
+#include "tags/genres.h"
+#include "tags/id3v2.h"
+
+using namespace tavik;
+using namespace tavik::tags;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::string_view view(bytes);
+  for (const char* id : {"TIT2", "TPE1", "TALB", "TYER", "TRCK", "TCON", "COMM", "TOPE", "TCOP",
+                         "TCOM", "WXXX", "TENC"}) {
+    std::string t = ReadFrameText(view, id);
+    FUZZ_CHECK(t.find('\0') == std::string::npos && t.size() <= size);
+  }
+  // A genre is a name from the table or a piece of the text itself.
+  std::string genre = ResolveGenre(view);
+  bool isName = false;
+  for (const char* name : GenreNames) isName = isName || genre == name;
+  FUZZ_CHECK(isName || view.find(genre) != std::string_view::npos);
+
+  fuzz::MemoryFile file(bytes);
+  TagFields f;
+  bool has = HasId3v2(file);
+  FUZZ_CHECK(ReadId3v2(file, f) == has);
+  int64_t extent = has ? Id3v2TagSize(file) : 0;
+  FUZZ_CHECK(extent >= 0);
+  bool fits = extent <= static_cast<int64_t>(size);
+
+  fuzz::MemoryFile rewrite(bytes);
+  bool wrote = WriteId3v2(rewrite, f);
+  FUZZ_CHECK(wrote == fits);
+  if (wrote) {
+    FUZZ_CHECK(rewrite.data == BuildId3v2(f) + bytes.substr(static_cast<size_t>(extent)));
+    TagFields back;
+    FUZZ_CHECK(ReadId3v2(rewrite, back));
+  } else {
+    FUZZ_CHECK(rewrite.data == bytes);
+  }
+
+  fuzz::MemoryFile removal(bytes);
+  FUZZ_CHECK(DeleteId3v2(removal) == fits);
+  FUZZ_CHECK(removal.data == (fits ? bytes.substr(static_cast<size_t>(extent)) : bytes));
+  return 0;
+}
