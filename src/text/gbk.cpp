@@ -6,20 +6,36 @@
 
 namespace tavik::text {
 
+// Whether pos starts a character, without scanning from the start: a byte
+// below 0x81 always ends a character, so the run of bytes >= 0x81 right
+// before pos starts on a boundary and pairs up from there.
+static bool IsBoundary(std::string_view s, size_t pos) {
+  size_t run = 0;
+  while (run < pos && IsLeadByte(static_cast<unsigned char>(s[pos - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+
 size_t FindFirst(std::string_view s, char c, size_t from) {
-  size_t i = 0;
-  while (i < s.size()) {
-    if (i >= from && s[i] == c) return i;
-    i += CharLength(s, i);
+  if (IsLeadByte(static_cast<unsigned char>(c))) {
+    for (size_t i = 0; i < s.size(); i += CharLength(s, i))
+      if (i >= from && s[i] == c) return i;
+    return npos;
   }
+  for (size_t i = s.find(c, from); i != std::string_view::npos; i = s.find(c, i + 1))
+    if (IsBoundary(s, i)) return i;
   return npos;
 }
 
 size_t FindLast(std::string_view s, char c) {
-  size_t found = npos;
-  for (size_t i = 0; i < s.size(); i += CharLength(s, i))
-    if (s[i] == c) found = i;
-  return found;
+  if (IsLeadByte(static_cast<unsigned char>(c))) {
+    size_t found = npos;
+    for (size_t i = 0; i < s.size(); i += CharLength(s, i))
+      if (s[i] == c) found = i;
+    return found;
+  }
+  for (size_t i = s.rfind(c); i != std::string_view::npos; i = i ? s.rfind(c, i - 1) : npos)
+    if (IsBoundary(s, i)) return i;
+  return npos;
 }
 
 static bool MatchAt(std::string_view hay, size_t at, std::string_view needle, bool foldCase) {

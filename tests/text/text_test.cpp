@@ -79,3 +79,35 @@ TEST(TextNumber, ReadsTheLeadingDecimalNumber) {
 
 }  // namespace
 }  // namespace tavik::text
+
+namespace tavik::text {
+namespace {
+
+// The search from either end must agree with a plain walk over the
+// characters, also on runs of lead bytes and lone trailing lead bytes.
+TEST(TextSearch, FastSearchAgreesWithACharacterWalk) {
+  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40'};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 20000; ++round) {
+    std::string s;
+    int len = static_cast<int>(seed % 9);
+    for (int k = 0; k < len; ++k) {
+      seed = seed * 1103515245u + 12345u;
+      s += alphabet[(seed >> 16) % sizeof alphabet];
+    }
+    seed = seed * 1103515245u + 12345u;
+    for (char c : {'.', '\\'}) {
+      size_t first = npos, last = npos, from = (seed >> 20) % 4;
+      for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
+        if (s[i] != c) continue;
+        if (first == npos && i >= from) first = i;
+        last = i;
+      }
+      ASSERT_EQ(FindLast(s, c), last) << round;
+      ASSERT_EQ(FindFirst(s, c, from), first) << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavik::text
