@@ -106,6 +106,8 @@ void App::WireEvents() {
   for (const char* name : {"区分大小写选择框", "V1优先单选框", "V2优先单选框"}) f[name].onClick = refresh;
   for (const char* name : {"插入到扩展名的字符编辑框", "插入文件名位置编辑框", "插入扩展名位置编辑框"})
     f[name].onChange = refresh;
+  WireListCommands();
+  WireDialogCommands();
 }
 
 void App::ApplySettings() {

@@ -47,6 +47,11 @@ class App {
   void OnSized();
   void WireEvents();
   void WireSharedHandlers();
+  // The file list and rename commands (menus, toolbar, list keys and mouse,
+  // the rule pages' controls); app_list_commands.cpp.
+  void WireListCommands();
+  // The three dialogs and the commands that open them; app_dialogs.cpp.
+  void WireDialogCommands();
 
   ui::Shell& shell_;
   FileSystem& fs_;
