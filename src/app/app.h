@@ -35,6 +35,8 @@ class App {
   // Pushes Settings to the list view, refreshes the preview and the status bar.
   void ApplySettings();
   void RefreshPreview(int explicitFlag);
+  // The MP3 tag information dialog for the current selected item.
+  void OpenTagDialog();
 
   // Process-wide state.
   Settings settings;

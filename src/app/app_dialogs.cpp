@@ -4,4 +4,6 @@ namespace tavik::app {
 
 void App::WireDialogCommands() {}
 
+void App::OpenTagDialog() {}
+
 }  // namespace tavik::app
