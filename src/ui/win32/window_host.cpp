@@ -678,7 +678,7 @@ void WindowHost::FlushPending() {
   flushPosted_ = false;
   ++echo_;
   for (Control* list : dirtyCounts_)
-    if (HWND h = HwndOf(*list)) ListView_SetItemCountEx(h, form_.RowCount(*list), LVSICF_NOSCROLL);
+    if (HWND h = HwndOf(*list)) ListView_SetItemCountEx(h, form_.RowCount(*list), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   for (auto& [list, range] : dirtyRows_)
     if (HWND h = HwndOf(*list)) {
       int last = std::min(range.second, form_.RowCount(*list) - 1);
