@@ -217,7 +217,8 @@ HWND WindowHost::CreateOne(Control& c, int index) {
   switch (c.type) {
     case ControlType::Label:
       cls = "STATIC";
-      style |= SS_LEFT | SS_NOPREFIX;
+      // A caption wider than its label is clipped, never wrapped away.
+      style |= (h <= 16 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX;
       break;
     case ControlType::GroupBox:
       cls = "BUTTON";
@@ -846,9 +847,42 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
   }
 }
 
+bool WindowHost::OnTabPage(const Control& c) const {
+  for (const Control* p = c.parent; p; p = p->parent)
+    if (p->type == ControlType::TabPage) return true;
+  return false;
+}
+
+// The tab control's body may be drawn by a theme in a colour of its own;
+// what stands on a page takes that colour, read from the control itself.
+COLORREF WindowHost::TabBodyColour() {
+  if (tabBody_ != CLR_INVALID) return tabBody_;
+  tabBody_ = GetSysColor(COLOR_BTNFACE);
+  for (auto& c : form_.controls()) {
+    if (c->type != ControlType::TabControl) continue;
+    HWND h = HwndOf(*c);
+    RECT r;
+    GetClientRect(h, &r);
+    HDC screen = GetDC(h);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    COLORREF body = GetPixel(dc, r.right / 2, r.bottom - 6);
+    if (body != CLR_INVALID) tabBody_ = body;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(h, screen);
+    break;
+  }
+  return tabBody_;
+}
+
 LRESULT WindowHost::OnColour(HDC dc, HWND child, bool isEdit) {
   Control* c = ControlOf(child);
   COLORREF back = GetSysColor(isEdit ? COLOR_WINDOW : COLOR_BTNFACE);
+  if (c && !isEdit && c->type != ControlType::Edit && OnTabPage(*c)) back = TabBodyColour();
   if (c) {
     // A read-only or disabled edit asks for static colours but keeps its box.
     if (c->type == ControlType::Edit && !isEdit && (c->desc && (c->desc->flags & kReadOnly)))

@@ -77,6 +77,9 @@ class WindowHost final : public FormObserver {
   LRESULT OnColour(HDC dc, HWND child, bool isEdit);
   void OnDrawItem(DRAWITEMSTRUCT* d);
   HBRUSH Brush(COLORREF c);
+  bool OnTabPage(const Control& c) const;
+  COLORREF TabBodyColour();
+  COLORREF tabBody_ = CLR_INVALID;
   HFONT FontFor(const Font& f);
 
   Win32Shell& shell_;
