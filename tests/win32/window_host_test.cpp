@@ -1,0 +1,233 @@
+// The Win32 backend mirrors the model both ways: what the program sets shows
+// in the real control, and what happens to the real control reaches the
+// model as the user's action, raising each event once.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "ui/descriptions.h"
+#include "ui/win32/win32_shell.h"
+#include "ui/win32/window_host.h"
+
+#undef MessageBox
+
+namespace tavik::ui {
+namespace {
+
+std::string Text(HWND h) {
+  char buf[512] = {};
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
+class Win32Mirror : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shell.quitWhenMainDestroyed = false;
+    shell.Show(form);
+    host = shell.HostOf(form);
+    ASSERT_NE(host, nullptr);
+  }
+  void TearDown() override { shell.Destroy(form); }
+  HWND H(const char* name) { return host->HwndOf(name); }
+  void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+
+  Win32Shell shell;
+  Form form{MainWindowDesc()};
+  WindowHost* host = nullptr;
+};
+
+TEST_F(Win32Mirror, EveryVisibleControlHasARealWindow) {
+  for (auto& c : form.controls()) {
+    bool windowless = c->type == ControlType::TabPage || c->type == ControlType::DropTarget ||
+                      c->type == ControlType::FontDialog;
+    EXPECT_EQ(host->HwndOf(*c) != nullptr, !windowless) << c->name;
+  }
+  RECT r = host->ModelRectOf(form["起始量编辑框"]);
+  EXPECT_EQ(r.left, 342);
+  EXPECT_EQ(r.top, 29);
+  EXPECT_EQ(r.right - r.left, 48);
+  EXPECT_EQ(r.bottom - r.top, 18);
+  // A combo box keeps the height of its layout, not its dropped list.
+  RECT combo = host->ModelRectOf(form["预定义方案组合框"]);
+  EXPECT_EQ(combo.bottom - combo.top, 22);
+}
+
+TEST_F(Win32Mirror, ProgramTextShowsAndRaisesOneChange) {
+  Control& edit = form["文件名编辑框"];
+  int changes = 0;
+  edit.onChange = [&] { ++changes; };
+  form.SetText(edit, "abc");
+  EXPECT_EQ(Text(H("文件名编辑框")), "abc");
+  EXPECT_EQ(changes, 1);
+  form.SetText(edit, "abc");  // unchanged, still one event
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(Win32Mirror, TypingInTheRealEditReachesTheModelWithItsLimits) {
+  Control& digits = form["文件名位数调节编辑框"];  // numeric, at most 3 characters
+  int changes = 0;
+  digits.onChange = [&] { ++changes; };
+  HWND h = H("文件名位数调节编辑框");
+  SendMessageA(h, EM_SETSEL, 0, -1);
+  SendMessageA(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("12"));
+  EXPECT_EQ(digits.text, "12");
+  EXPECT_EQ(changes, 1);
+  // A program-set text bypasses the edit's own limits; the model's apply.
+  SetWindowTextA(h, "4x567");
+  EXPECT_EQ(digits.text, "456");
+  EXPECT_EQ(Text(h), "456");
+}
+
+TEST_F(Win32Mirror, CheckBoxesAndRadioGroupsFollowTheModel) {
+  Control& box = form["区分大小写选择框"];
+  int clicks = 0;
+  box.onClick = [&] { ++clicks; };
+  SendMessageA(H("区分大小写选择框"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(box.checked);
+  EXPECT_EQ(SendMessageA(H("区分大小写选择框"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(clicks, 1);
+  form.SetChecked(box, false);
+  EXPECT_EQ(SendMessageA(H("区分大小写选择框"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(clicks, 1);
+
+  SendMessageA(H("替换删除全部单选框"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form["替换删除全部单选框"].checked);
+  EXPECT_FALSE(form["仅文件名单选框"].checked);
+  EXPECT_EQ(SendMessageA(H("仅文件名单选框"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // Another group is not touched.
+  EXPECT_EQ(SendMessageA(H("文件名全部大写单选框"), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(Win32Mirror, DisabledControlsIgnoreClicks) {
+  Control& button = form["常规清空按钮"];
+  int clicks = 0;
+  button.onClick = [&] { ++clicks; };
+  form.SetEnabled(button, false);
+  EXPECT_FALSE(IsWindowEnabled(H("常规清空按钮")));
+  SendMessageA(H("常规清空按钮"), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(Win32Mirror, ComboSelectionFromTheProgramIsSilentFromTheUserNot) {
+  Control& combo = form["预定义方案组合框"];
+  int changes = 0;
+  combo.onSelChange = [&] { ++changes; };
+  HWND h = H("预定义方案组合框");
+  EXPECT_EQ(SendMessageA(h, CB_GETCOUNT, 0, 0), 4);
+  form.SetSelected(combo, 2);
+  EXPECT_EQ(SendMessageA(h, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(changes, 0);
+  SendMessageA(h, CB_SETCURSEL, 1, 0);
+  SendMessageA(host->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+  EXPECT_EQ(combo.selected, 1);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(Win32Mirror, ChangingThePageShowsOnlyItsControls) {
+  Control& tabs = form["选择夹"];
+  int changes = 0;
+  tabs.onSelChange = [&] { ++changes; };
+  EXPECT_TRUE(IsWindowVisible(H("起始量编辑框")));
+  EXPECT_FALSE(IsWindowVisible(H("查找内容编辑框")));
+  HWND h = H("选择夹");
+  SendMessageA(h, TCM_SETCURSEL, 1, 0);
+  NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(host->hwnd(), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(tabs.selected, 1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(IsWindowVisible(H("起始量编辑框")));
+  EXPECT_TRUE(IsWindowVisible(H("查找内容编辑框")));
+}
+
+TEST_F(Win32Mirror, TheVirtualListReadsItsRowsFromTheModel) {
+  Control& list = form["显示超级列表框"];
+  HWND h = H("显示超级列表框");
+  for (int i = 0; i < 3; ++i) {
+    ListRow row;
+    row.cells[0] = "文件" + std::to_string(i) + ".txt";
+    row.cells[2] = "C:\\目录\\";
+    form.AppendRow(list, row);
+  }
+  form.SetCell(list, 1, 3, "更名成功");
+  form.SetImage(list, 1, 0);
+  Pump();  // list updates are applied when the handler returns to the loop
+  EXPECT_EQ(ListView_GetItemCount(h), 3);
+  char buf[64];
+  ListView_GetItemText(h, 2, 0, buf, sizeof buf);
+  EXPECT_STREQ(buf, "文件2.txt");
+  ListView_GetItemText(h, 1, 3, buf, sizeof buf);
+  EXPECT_STREQ(buf, "更名成功");
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = 1;
+  item.iSubItem = 3;
+  SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(item.iImage, 0);
+
+  form.SetRowSelected(list, 2, true);
+  Pump();
+  EXPECT_EQ(ListView_GetNextItem(h, -1, LVNI_SELECTED), 2);
+  // The user's selection reaches the model.
+  ListView_SetItemState(h, 0, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_TRUE(form.Rows(list)[0].selected);
+  EXPECT_EQ(form.CurrentSelected(list), 0);
+  EXPECT_EQ(form.SelectedCount(list), 2);
+}
+
+TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
+  HWND tb = H("工具条");
+  EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));  // as created
+  form.SetToolbarEnabled(4, true);
+  EXPECT_TRUE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));
+  form.SetToolbarEnabled(4, false);
+  EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));
+  int clicked = -1;
+  form.onToolbar = [&](int i) { clicked = i; };
+  SendMessageA(host->hwnd(), WM_COMMAND, WindowHost::kToolbarBase + 4, reinterpret_cast<LPARAM>(tb));
+  EXPECT_EQ(clicked, -1);  // disabled
+  SendMessageA(host->hwnd(), WM_COMMAND, WindowHost::kToolbarBase + 1, reinterpret_cast<LPARAM>(tb));
+  EXPECT_EQ(clicked, 1);
+
+  form.SetStatusText(2, "自动预览－开");
+  char buf[64] = {};
+  SendMessageA(H("状态条"), SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(buf));
+  EXPECT_STREQ(buf, "自动预览－开");
+
+  form.SetMenuEnabled("全选", false);
+  Menu* popup = form.FindMenu("右键菜单");
+  ASSERT_NE(popup, nullptr);
+  HMENU m = host->MenuHandle(*popup);
+  int last = GetMenuItemCount(m) - 1;
+  EXPECT_TRUE(GetMenuState(m, last, MF_BYPOSITION) & MF_GRAYED);
+  // The hidden menu is not in the menu bar.
+  EXPECT_EQ(GetMenuItemCount(host->menuBar()), 2);
+}
+
+TEST_F(Win32Mirror, AWindowSizeSetByTheProgramRaisesOneSizeEvent) {
+  int sized = 0;
+  form.onSized = [&] { ++sized; };
+  form.SetWindowRect({10, 20, 700, 500});
+  RECT r;
+  GetWindowRect(host->hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 700);
+  EXPECT_EQ(r.bottom - r.top, 500);
+  EXPECT_EQ(sized, 1);
+  RECT client;
+  GetClientRect(host->hwnd(), &client);
+  EXPECT_EQ(form.clientWidth, client.right);
+  // A size the user gives the window arrives as the same event.
+  SetWindowPos(host->hwnd(), nullptr, 0, 0, 900, 650, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(sized, 2);
+  EXPECT_EQ(form.windowRect.width, 900);
+}
+
+}  // namespace
+}  // namespace tavik::ui
