@@ -50,9 +50,10 @@ void RegisterFormClass() {
 }
 
 std::string WindowText(HWND h) {
-  int n = GetWindowTextLengthA(h);
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  n = GetWindowTextA(h, s.data(), n + 1);
+  // Lengths may count characters where GBK needs two bytes for one.
+  int n = GetWindowTextLengthA(h) * 2 + 2;
+  std::string s(static_cast<size_t>(n), '\0');
+  n = GetWindowTextA(h, s.data(), n);
   s.resize(static_cast<size_t>(std::max(n, 0)));
   return s;
 }
