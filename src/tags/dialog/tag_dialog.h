@@ -1,0 +1,50 @@
+// The MP3 tag information dialog: one file's ID3v1 and ID3v2 tags side by
+// side, edited, copied between the two and written or removed by "更新".
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "ui/form.h"
+#include "ui/shell.h"
+
+namespace tavik::tags {
+
+// The flags and recorded genre positions live for the whole run: the
+// changed flags are never cleared once set.
+struct TagDialogState {
+  int32_t v1Changed = 0, v2Changed = 0;
+  int32_t lastGenre1 = 0, lastGenre2 = 0;
+};
+
+// Shows the dialog modally over owner for the file at fullPath.
+void OpenTagDialog(ui::Shell& shell, ui::Form& owner, FileSystem& fs, const std::string& fullPath,
+                   TagDialogState& state);
+
+// The dialog's behaviour on a form made from TagDialogDesc(), without
+// running it: for the caller that runs it and for tests.
+class TagDialog {
+ public:
+  TagDialog(ui::Form& form, ui::Shell& shell, FileSystem& fs, std::string fullPath,
+            TagDialogState& state);
+  void Load();  // LoadTagDialog: the created handler
+  void Update();  // UpdateTags
+  void SetV1FieldsEnabled();
+  void SetV2FieldsEnabled();
+  void CopyV1ToV2();
+  void CopyV2ToV1();
+
+ private:
+  void Wire();
+  void V1Changed();
+  void V2Changed();
+  void Message(const char* text, ui::MsgIcon icon);
+
+  ui::Form& f_;
+  ui::Shell& shell_;
+  FileSystem& fs_;
+  std::string path_;
+  TagDialogState& state_;
+};
+
+}  // namespace tavik::tags
