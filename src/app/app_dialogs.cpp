@@ -1,8 +1,17 @@
 #include "app/app.h"
 
+#include "settings/dialog/settings_dialog.h"
+
 namespace tavik::app {
 
-void App::WireDialogCommands() {}
+void App::WireDialogCommands() {
+  ui::Form& f = *main_;
+  if (ui::MenuItem* item = f.FindMenuItem("设置(&S)...")) {
+    item->onChosen = [this] {
+      dialogs::OpenSettingsDialog(shell_, *main_, settings, [this] { ApplySettings(); });
+    };
+  }
+}
 
 void App::OpenTagDialog() {}
 
