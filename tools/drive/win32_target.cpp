@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -325,19 +326,21 @@ class Win32Target final : public Target {
     HWND h = nullptr;
     Control* c = Resolve(name, &h);
     if (!c || !h) return false;
+    // The keys go through the program's message loop, as typed keys do, so
+    // the window's accelerators see them too; the modifier state is set for
+    // them and put back after them.
     ui::PostOnUi([h, key] {
-      BYTE saved[256], state[256];
-      GetKeyboardState(saved);
-      std::copy(saved, saved + 256, state);
-      auto set = [&](int vk, bool down) { state[vk] = down ? 0x80 : 0; };
-      set(VK_CONTROL, key.ctrl);
-      set(VK_SHIFT, key.shift);
-      set(VK_MENU, key.alt);
-      SetKeyboardState(state);
+      auto saved = std::make_shared<std::array<BYTE, 256>>();
+      GetKeyboardState(saved->data());
+      std::array<BYTE, 256> state = *saved;
+      state[VK_CONTROL] = key.ctrl ? 0x80 : 0;
+      state[VK_SHIFT] = key.shift ? 0x80 : 0;
+      state[VK_MENU] = key.alt ? 0x80 : 0;
+      SetKeyboardState(state.data());
       SetFocus(h);
-      SendMessageA(h, WM_KEYDOWN, key.code, 1);
-      SendMessageA(h, WM_KEYUP, key.code, 0xC0000001);
-      SetKeyboardState(saved);
+      PostMessageA(h, key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key.code, 1);
+      PostMessageA(h, key.alt ? WM_SYSKEYUP : WM_KEYUP, key.code, 0xC0000001);
+      ui::PostOnUi([saved] { SetKeyboardState(saved->data()); });
     });
     WaitIdle();
     return true;
@@ -767,12 +770,22 @@ class Win32Target final : public Target {
     return true;
   }
 
+  // Signals once the program's queue holds nothing more that an action
+  // posted (keys, commands, further posted work).
+  static void PostSettled(HANDLE done, int tries) {
+    ui::PostOnUi([done, tries] {
+      DWORD pending = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_SENDMESSAGE | QS_INPUT));
+      if (pending && tries > 0) PostSettled(done, tries - 1);
+      else SetEvent(done);
+    });
+  }
+
   // Until the program's thread is waiting in a message loop with nothing to
   // do: any message box on the way is recorded and answered.
   void WaitIdle() {
     for (int round = 0; round < 200; ++round) {
       HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-      ui::PostOnUi([done] { SetEvent(done); });
+      PostSettled(done, 50);
       int waited = 0;
       while (WaitForSingleObject(done, 20) == WAIT_TIMEOUT) {
         HandleMessageBox();
