@@ -18,6 +18,7 @@
 #include "ui/win32/drop_target.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
+#include "driver.h"
 #include "win32_target.h"
 
 #undef MessageBox
@@ -124,7 +125,7 @@ const char* TypeName(ControlType t) {
   return "?";
 }
 
-class Win32Target final : public Target {
+class Win32Target final : public Target, public FontSource {
  public:
   Win32Target() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -191,10 +192,18 @@ class Win32Target final : public Target {
     if (!editable) return false;
     ui::PostOnUi([h, c, text] {
       if (!IsWindowEnabled(h) || (GetWindowLongA(h, GWL_STYLE) & ES_READONLY)) return;
-      if (c->type == ControlType::Edit) {
-        // Typing: the whole content replaced by one edit, one change.
+      if (c->type == ControlType::Edit && (GetWindowLongA(h, GWL_STYLE) & ES_MULTILINE)) {
+        // A multi-line edit reports no change for a set text, only for an
+        // edit; its own limit is lifted so the model's applies, as below.
+        LRESULT limit = SendMessageA(h, EM_GETLIMITTEXT, 0, 0);
+        SendMessageA(h, EM_LIMITTEXT, 0, 0);
         SendMessageA(h, EM_SETSEL, 0, -1);
         SendMessageA(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(h, EM_LIMITTEXT, limit, 0);
+      } else if (c->type == ControlType::Edit) {
+        // The whole content replaced at once, one change; the program's
+        // model applies the box's limits as it does to typed text.
+        SetWindowTextA(h, text.c_str());
       } else {
         SetWindowTextA(h, text.c_str());
         SendMessageA(GetParent(h), WM_COMMAND,
@@ -468,9 +477,20 @@ class Win32Target final : public Target {
           }
           break;
         }
-        case ControlType::TabControl:
+        case ControlType::TabControl: {
           s.selected = static_cast<int>(SendMessageA(h, TCM_GETCURSEL, 0, 0));
+          int n = static_cast<int>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0));
+          for (int i = 0; i < n; ++i) {
+            char buf[128] = {};
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = buf;
+            item.cchTextMax = sizeof buf;
+            SendMessageA(h, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            s.items.push_back(buf);
+          }
           break;
+        }
         case ControlType::ListView:
           s.textColour = static_cast<int32_t>(ListView_GetTextColor(h));
           s.backColour = static_cast<int32_t>(ListView_GetBkColor(h));
@@ -605,6 +625,31 @@ class Win32Target final : public Target {
       r = {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
     });
     return r;
+  }
+
+  std::optional<ui::Font> ControlFont(const std::string& name) override {
+    std::optional<ui::Font> font;
+    ui::RunOnUi([&] {
+      WindowHost* host = nullptr;
+      Control* c = ResolveUi(name, &host);
+      HWND h = c ? host->HwndOf(*c) : nullptr;
+      if (!h) return;
+      HFONT hf = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+      LOGFONTA lf{};
+      if (!hf || !GetObjectA(hf, sizeof lf, &lf)) return;
+      ui::Font f;
+      f.face = lf.lfFaceName;
+      int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+      HDC dc = GetDC(nullptr);
+      int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+      ReleaseDC(nullptr, dc);
+      f.heightPixels = pixels;
+      f.points = MulDiv(pixels, 72, dpi);
+      f.bold = lf.lfWeight >= FW_BOLD;
+      f.italic = lf.lfItalic != 0;
+      font = f;
+    });
+    return font;
   }
 
   std::vector<MessageInfo> TakeMessages() override {

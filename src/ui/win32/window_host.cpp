@@ -258,7 +258,7 @@ HWND WindowHost::CreateOne(Control& c, int index) {
       break;
     case ControlType::ShapeLine:
       cls = "STATIC";
-      style |= SS_ETCHEDHORZ;
+      style |= SS_ETCHEDFRAME;  // a frame two pixels high is a line, and keeps its size
       text.clear();
       break;
     case ControlType::ShapeRect:
@@ -289,9 +289,11 @@ HWND WindowHost::CreateOne(Control& c, int index) {
       break;
   }
   if (c.type == ControlType::Toolbar) {
+    // Docked by this window rather than by the toolbar itself, so it has the
+    // height of the layout.
     toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP |
-                                   CCS_NODIVIDER,
+                                   CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                                0, 0, 0, 0, hwnd_, id, inst, nullptr);
     SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     toolbarImages_ = MakeToolbarImages();
@@ -313,7 +315,7 @@ HWND WindowHost::CreateOne(Control& c, int index) {
       buttons.push_back(b);
     }
     SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+    DockToolbar();
     return toolbar_;
   }
   if (c.type == ControlType::StatusBar) {
@@ -640,8 +642,15 @@ void WindowHost::WindowRectChanged() {
   GetWindowRect(hwnd_, &wr);
   form_.windowRect = {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
   UpdateClientSize();
-  if (toolbar_) SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  DockToolbar();
   if (status_) SendMessageA(status_, WM_SIZE, 0, 0);
+}
+
+void WindowHost::DockToolbar() {
+  if (!toolbar_) return;
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  SetWindowPos(toolbar_, nullptr, 0, 0, r.right, form_.desc().toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowHost::ListCountChanged(Control& list) {
@@ -928,7 +937,7 @@ LRESULT WindowHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       FlushPending();
       return 0;
     case WM_SIZE:
-      if (toolbar_) SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+      DockToolbar();
       if (status_) SendMessageA(status_, WM_SIZE, 0, 0);
       if (echo_ == 0 && wp != SIZE_MINIMIZED) {
         RECT wr;

@@ -72,6 +72,7 @@ class WindowHost final : public FormObserver {
   void PushListColours(Control& c);
   void ReadListSelection(Control& list);
   void UpdateClientSize();
+  void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
   LRESULT OnNotify(NMHDR* nm);
   LRESULT OnColour(HDC dc, HWND child, bool isEdit);
