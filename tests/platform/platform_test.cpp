@@ -279,7 +279,9 @@ TEST(Encoding, RoundTripsGbkAndReplacesWhatGbkCannotHold) {
 TEST(ExecutableDirectory, HasNoTrailingBackslashUnlessARoot) {
   std::string dir = ExecutableDirectory();
   ASSERT_FALSE(dir.empty());
-  if (dir.size() > 3) EXPECT_NE(dir.back(), '\\');
+  if (dir.size() > 3) {
+    EXPECT_NE(dir.back(), '\\');
+  }
 }
 
 }  // namespace
