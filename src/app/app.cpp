@@ -29,6 +29,7 @@ void App::Start() {
   list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
       f, f["显示超级列表框"], shell_, fs_, settings, exeDir_,
       [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
+  engine_ = std::make_unique<rename::Engine>(f, shell_, fs_, settings, *list_);
   WireEvents();
   running_ = true;
   shell_.Show(f);
@@ -87,9 +88,11 @@ void App::WireSharedHandlers() {
   Control& onlyMain = f["仅文件名单选框"];
   for (int tag = 20; tag <= 29; ++tag)
     if (Control* c = f.FindByTag(tag, ControlType::Radio)) c->onClick = onlyMain.onClick;
-  Control& artist = f["艺术家超级按钮"];
+  // The field buttons' handler tells them apart by their tags, so each one
+  // passes itself to it.
   for (int tag = 52; tag <= 56; ++tag)
-    if (Control* c = f.FindByTag(tag, ControlType::FlatButton)) c->onClick = artist.onClick;
+    if (Control* c = f.FindByTag(tag, ControlType::FlatButton))
+      c->onClick = [this, c] { engine_->FieldButton(*c); };
 }
 
 void App::WireEvents() {
@@ -125,9 +128,6 @@ void App::ApplySettings() {
   list_->UpdateStatusBar();
 }
 
-void App::RefreshPreview(int explicitFlag) {
-  (void)explicitFlag;
-  if (settings.autoPreview != 1 || list_->ItemCount() == 0) return;
-}
+void App::RefreshPreview(int explicitFlag) { engine_->RefreshPreview(explicitFlag); }
 
 }  // namespace tavik::app

@@ -6,6 +6,7 @@
 
 #include "filelist/file_list.h"
 #include "platform/platform.h"
+#include "rename/engine.h"
 #include "settings/settings.h"
 #include "tags/genres.h"
 #include "ui/form.h"
@@ -31,6 +32,7 @@ class App {
   ui::Form& main() { return *main_; }
   ui::Shell& shell() { return shell_; }
   filelist::FileList& list() { return *list_; }
+  rename::Engine& engine() { return *engine_; }
 
   // Pushes Settings to the list view, refreshes the preview and the status bar.
   void ApplySettings();
@@ -52,6 +54,11 @@ class App {
   // The file list and rename commands (menus, toolbar, list keys and mouse,
   // the rule pages' controls); app_list_commands.cpp.
   void WireListCommands();
+  // Enable states of the right-click menu, then the menu at the mouse.
+  void ShowListMenu();
+  void ListDoubleClicked();
+  void ListKey(const ui::KeyPress& key);
+  void ToolbarClicked(int index);
   // The three dialogs and the commands that open them; app_dialogs.cpp.
   void WireDialogCommands();
 
@@ -61,6 +68,7 @@ class App {
   std::string exeDir_;
   std::unique_ptr<ui::Form> main_;
   std::unique_ptr<filelist::FileList> list_;
+  std::unique_ptr<rename::Engine> engine_;
   bool running_ = false;
 };
 

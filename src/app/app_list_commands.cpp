@@ -1,7 +1,112 @@
 #include "app/app.h"
+#include "tags/mp3.h"
 
 namespace tavik::app {
 
-void App::WireListCommands() {}
+namespace {
+const char kTitle[] = "Tavik批量更名器";
+const char kListMenu[] = "右键菜单";
+constexpr int kDeleteKey = 46;
+}  // namespace
+
+void App::WireListCommands() {
+  ui::Form& f = *main_;
+  auto onMenu = [&f](const char* caption, std::function<void()> run) {
+    if (ui::MenuItem* item = f.FindMenuItem(caption)) item->onChosen = std::move(run);
+  };
+  onMenu("选择目录(&D)...", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("添加文件(&N)...", [this] { list_->AddFiles(); });
+  onMenu("预览(&V)", [this] { RefreshPreview(1); });
+  onMenu("添加整个目录(&O)", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("加入文件(&F)", [this] { list_->AddFiles(); });
+  onMenu("删除选择的项目(&D)", [this] { list_->DeleteSelected(); });
+  onMenu("清空列表(&E)", [this] { list_->ClearList(); });
+  onMenu("全选", [this] { list_->SelectAll(); });
+  onMenu("删除无MP3标签项目(M)", [this] { list_->DeleteUntaggedItems(); });
+
+  f.onToolbar = [this](int index) { ToolbarClicked(index); };
+
+  ui::Control& list = f["显示超级列表框"];
+  list.onRightClick = [this] { ShowListMenu(); };
+  list.onDoubleClick = [this] { ListDoubleClicked(); };
+  list.onKey = [this](const ui::KeyPress& key) { ListKey(key); };
+  f["拖放对象"].onDrop = [this](const std::vector<std::string>& paths) { list_->AddDroppedPaths(paths); };
+
+  engine_->WirePageControls();
+}
+
+void App::ToolbarClicked(int index) {
+  ui::Form& f = *main_;
+  switch (index) {
+    case 0:
+      list_->AddDirectory(std::string(), false);
+      break;
+    case 1:
+      list_->AddFiles();
+      break;
+    case 3: {
+      rename::UndoOutcome outcome = engine_->UndoLastBatch();
+      // Declined: nothing was asked of the files, so nothing is reported.
+      if (!outcome.confirmed) break;
+      int32_t total = list_->ItemCount();
+      if (outcome.restored == total)
+        shell_.MessageBox(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+      else
+        shell_.MessageBox(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
+                          ui::MsgButtons::Ok);
+      break;
+    }
+    case 4:
+      RefreshPreview(1);
+      break;
+    case 5: {
+      int32_t moved = engine_->RenameAll();
+      int32_t total = list_->ItemCount();
+      if (moved == total)
+        shell_.MessageBox(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+      else
+        shell_.MessageBox(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
+                          ui::MsgButtons::Ok);
+      break;
+    }
+    default:
+      break;
+  }
+  f.SetStatusText(1, std::string());
+}
+
+void App::ShowListMenu() {
+  ui::Form& f = *main_;
+  ui::Control& list = f["显示超级列表框"];
+  bool selected = f.CurrentSelected(list) != -1;
+  f.SetMenuEnabled("删除选择的项目(&D)", selected);
+  f.SetMenuEnabled("MP3标签信息(&I)...", selected);
+  bool rows = f.RowCount(list) > 0;
+  for (const char* caption : {"清空列表(&E)", "全选", "过滤(&L)...", "预览(&V)"}) f.SetMenuEnabled(caption, rows);
+  f.SetMenuEnabled("删除无MP3标签项目(M)", rows && engine_->CurrentPage() == rename::kMp3Page);
+  f.SetMenuEnabled("添加整个目录(&O)", true);
+  f.SetMenuEnabled("加入文件(&F)", true);
+  shell_.PopupMenu(f, kListMenu);
+}
+
+void App::ListDoubleClicked() {
+  ui::Form& f = *main_;
+  ui::Control& list = f["显示超级列表框"];
+  int row = f.CurrentSelected(list);
+  if (row == -1) {
+    list_->AddFiles();
+    return;
+  }
+  if (tags::IsMp3Name(f.Rows(list)[row].cells[filelist::kOldName])) OpenTagDialog();
+}
+
+void App::ListKey(const ui::KeyPress& key) {
+  if (key.key == ui::Key::Delete || key.code == kDeleteKey) {
+    list_->DeleteSelected();
+    return;
+  }
+  bool isA = key.key == ui::Key::A || key.code == 'A';
+  if (isA && key.ctrl && !key.shift && !key.alt) list_->SelectAll();
+}
 
 }  // namespace tavik::app

@@ -15,6 +15,12 @@ namespace tavik::filelist {
 
 enum Column { kOldName = 0, kNewName = 1, kPath = 2, kStatus = 3, kTagStatus = 4 };
 
+// Which cells FillRows writes.
+enum Columns : unsigned { kOldNames = 1u, kNewNames = 2u, kPaths = 4u };
+
+// Toolbar entries whose state follows the list.
+constexpr int kUndoButton = 3, kPreviewButton = 4, kRenameButton = 5;
+
 // What the list's operations work with. refreshPreview is the rename
 // engine's RefreshPreview(explicit).
 struct ListContext {
@@ -35,14 +41,58 @@ class FileList {
   // Pane 0: the count and "个文件"; pane 2: the automatic preview state.
   void UpdateStatusBar();
 
+  // The open-file dialog, starting in the directory "dir.txt" remembers.
+  void AddFiles();
+  // Appends the chosen files, each with its own directory as path.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Asks for a directory unless given; appends its files (not its
+  // subdirectories).
+  void AddDirectory(std::string directory, bool given);
+  // Appends the names of the directory's files to the tables (not to the
+  // rows); the number appended.
+  int32_t ScanDirectory(std::string directory);
+  // Dropped paths, one per line ending in CR LF (the last line may lack it).
+  void AddDroppedFiles(const std::string& text);
+  // The same, already split: files first, then the directories.
+  void AddDroppedPaths(const std::vector<std::string>& paths);
+
+  // Writes the chosen cells of rows first..last (0-based); old names append
+  // the rows. Clears stale statuses and the new names below last.
+  void FillRows(unsigned columns, int first, int last, const std::string& path);
+
+  void DeleteSelected();
+  void ClearList();
+  void SelectAll();
+  // Removes the items whose "MP3标签状态" cell is not empty.
+  void DeleteUntaggedItems();
+  // One item out of every table and its row; nothing else changes.
+  void RemoveItem(int row);
+
   // Parallel to the rows. undoNames stays parallel too: removing items
   // removes their entries and new items get empty ones.
   std::vector<std::string> oldNames, newNames, undoNames;
 
   ListContext& context() { return ctx_; }
+  // The "dir.txt" beside the executable.
+  std::string LastDirFile() const;
 
  private:
+  // Appends one item to the tables.
+  void PushItem(std::string name);
+  // Rows for items first.. with the paths given per item (runs of one path
+  // are filled together).
+  void FillAppended(int first, const std::vector<std::string>& dirs);
+  void EnableListButtons();
+  void DisableWhenEmpty();
+
   ListContext ctx_;
 };
+
+// The directory part of a path, up to and including its last "\" (empty
+// when it has none), and the rest.
+std::string DirectoryOf(const std::string& path);
+std::string NameOf(const std::string& path);
+// The text with one "\" at its end.
+std::string WithBackslash(std::string directory);
 
 }  // namespace tavik::filelist

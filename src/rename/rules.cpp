@@ -140,6 +140,11 @@ bool IsPlainFileName(std::string_view name) {
   return true;
 }
 
+bool EndsInDotOrSpace(std::string_view name) {
+  // Neither byte can be the second byte of a character.
+  return !name.empty() && (name.back() == '.' || name.back() == ' ');
+}
+
 void ComputeGeneral(const GeneralPage& page, const std::vector<std::string>& oldNames, size_t n,
                     std::vector<std::string>& newNames) {
   n = PrepareTable(oldNames, n, newNames);

@@ -66,5 +66,8 @@ std::string ZeroFill(int digits, int64_t v);
 // A name the rename may use: not empty, not "." or "..", none of \ / : * ? " < > |
 // and no byte below 0x20.
 bool IsPlainFileName(std::string_view name);
+// Windows drops a "." or space at the end of a name, so the file would not
+// get the name the rename reports.
+bool EndsInDotOrSpace(std::string_view name);
 
 }  // namespace tavik::rename

@@ -260,6 +260,8 @@ TEST(PlainFileName, RefusesSeparatorsWildcardsAndControlBytes) {
   for (const std::string& bad : Names{"", ".", "..", "a\\b", "a/b", "c:", "*.txt", "a?", "\"q\"", "<a", "a>", "a|b", "a\tb",
                           std::string("a\0b", 3), "\x1F"})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+  for (const std::string& end : Names{"a.", "a ", "...", "歌."}) EXPECT_TRUE(EndsInDotOrSpace(end)) << end;
+  for (const std::string& fine : Names{"", "a.b", " a", "歌", kTrailBackslash}) EXPECT_FALSE(EndsInDotOrSpace(fine)) << fine;
 }
 
 }  // namespace

@@ -1,0 +1,373 @@
+#include "rename/engine.h"
+
+#include <algorithm>
+
+#include "tags/mp3.h"
+#include "text/gbk.h"
+
+namespace tavik::rename {
+
+using filelist::kNewName;
+using filelist::kOldName;
+using filelist::kPath;
+using filelist::kStatus;
+using filelist::kTagStatus;
+
+namespace {
+
+constexpr int32_t kGrey = 0x808080;  // RGB 128, 128, 128
+constexpr int32_t kBlack = 0;
+constexpr int kMarks = 20;
+const char kMark[] = "■";
+
+const char* const kMainBoxes[] = {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框",
+                                  "文件名后缀编辑框"};
+const char* const kMainLabels[] = {"文件名分组框", "前缀1标签", "文件名标签", "文件名位数调节标签",
+                                   "后缀1标签"};
+const char* const kExtBoxes[] = {"扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框",
+                                 "扩展名后缀编辑框"};
+const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签",
+                                  "后缀2标签"};
+
+std::string Summary(int32_t total, int32_t done, const char* ok, const char* failed) {
+  return "文件总数：" + text::NumberToText(total) + " 个文件\r\n\r\n" + text::NumberToText(done) + ok +
+         "\r\n" + text::NumberToText(static_cast<int64_t>(total) - done) + failed;
+}
+
+}  // namespace
+
+std::string RenameSummary(int32_t total, int32_t moved) {
+  return Summary(total, moved, " 个文件更名成功！", " 个文件更名失败！");
+}
+
+std::string UndoSummary(int32_t total, int32_t restored) {
+  return Summary(total, restored, " 个文件撤消成功！", " 个文件撤消失败！");
+}
+
+Engine::Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings,
+               filelist::FileList& list)
+    : form_(form), shell_(shell), fs_(fs), settings_(settings), list_(list) {}
+
+int Engine::CurrentPage() { return form_["选择夹"].selected; }
+
+GeneralPage Engine::ReadGeneralPage() {
+  ui::Form& f = form_;
+  GeneralPage p;
+  bool all = f["常规全部单选框"].checked;
+  p.mainScope = f["常规文件名单选框"].checked || all;
+  p.extScope = f["常规扩展名单选框"].checked || all;
+  p.prefix = f["文件名前缀编辑框"].text;
+  p.body = f["文件名编辑框"].text;
+  p.digits = f["文件名位数调节编辑框"].text;
+  p.suffix = f["文件名后缀编辑框"].text;
+  p.extPrefix = f["扩展名前缀编辑框"].text;
+  p.extBody = f["新扩展名编辑框"].text;
+  p.extDigits = f["扩展名位数调节编辑框"].text;
+  p.extSuffix = f["扩展名后缀编辑框"].text;
+  p.start = f["起始量编辑框"].text;
+  p.step = f["增量编辑框"].text;
+  return p;
+}
+
+ReplacePage Engine::ReadReplacePage() {
+  ui::Form& f = form_;
+  ReplacePage p;
+  bool all = f["替换删除全部单选框"].checked;
+  p.find = f["查找内容编辑框"].text;
+  p.replace = f["替换为编辑框"].text;
+  p.caseSensitive = f["区分大小写选择框"].checked;
+  p.mainScope = f["仅文件名单选框"].checked || all;
+  p.extScope = f["仅扩展名单选框"].checked || all;
+  return p;
+}
+
+InsertPage Engine::ReadInsertPage() {
+  ui::Form& f = form_;
+  InsertPage p;
+  p.mainText = f["插入到文件名的字符编辑框"].text;
+  p.extText = f["插入到扩展名的字符编辑框"].text;
+  p.mainAtPosition = f["插入文件名位置单选框"].checked;
+  p.mainAtEnd = f["插入文件名尾单选框"].checked;
+  p.mainPosition = f["插入文件名位置编辑框"].text;
+  p.extAtPosition = f["插入扩展名位置单选框"].checked;
+  p.extAtEnd = f["插入扩展名尾单选框"].checked;
+  p.extPosition = f["插入扩展名位置编辑框"].text;
+  return p;
+}
+
+CasePage Engine::ReadCasePage() {
+  ui::Form& f = form_;
+  CasePage p;
+  p.mainUpper = f["文件名全部大写单选框"].checked;
+  p.mainLower = f["文件名全部小写单选框"].checked;
+  p.mainFirstUpper = f["文件名首字母大写单选框"].checked;
+  p.mainFirstLower = f["文件名首字母小写单选框"].checked;
+  p.extUpper = f["扩展名全部大写单选框"].checked;
+  p.extLower = f["扩展名全部小写单选框"].checked;
+  p.extFirstUpper = f["扩展名首字母大写单选框"].checked;
+  p.extFirstLower = f["扩展名首字母小写单选框"].checked;
+  return p;
+}
+
+void Engine::ComputeNewNames(int32_t n) {
+  const std::vector<std::string>& old = list_.oldNames;
+  std::vector<std::string>& out = list_.newNames;
+  size_t count = static_cast<size_t>(std::clamp<int32_t>(n, 0, list_.ItemCount()));
+  switch (CurrentPage()) {
+    case kGeneralPage: ComputeGeneral(ReadGeneralPage(), old, count, out); break;
+    case kReplacePage: ComputeReplace(ReadReplacePage(), old, count, out); break;
+    case kInsertPage: ComputeInsert(ReadInsertPage(), old, count, out); break;
+    case kCasePage: ComputeCase(ReadCasePage(), old, count, out); break;
+    case kMp3Page: ComputeMp3Names(); break;
+    default: break;
+  }
+}
+
+void Engine::ComputeMp3Names() {
+  std::vector<std::string>& out = list_.newNames;
+  const std::vector<std::string>& old = list_.oldNames;
+  std::vector<tags::RulePiece> pieces = tags::ParseMp3Rule(form_["MP3命名规则编辑框"].text);
+  if (pieces.empty()) {
+    for (std::string& name : out) name.clear();
+    return;
+  }
+  const bool v1First = form_["V1优先单选框"].checked;
+  ui::Control& list = list_.context().list;
+  auto setStatus = [&](size_t i, const char* status) {
+    if (form_.Rows(list)[i].cells[kTagStatus] != status) form_.SetCell(list, static_cast<int>(i), kTagStatus, status);
+  };
+  const size_t count = std::min(old.size(), static_cast<size_t>(form_.RowCount(list)));
+  for (size_t i = 0; i < count; ++i) {
+    out[i].clear();
+    if (!tags::IsMp3Name(old[i])) {
+      setStatus(i, tags::kNotMp3Status);
+      continue;
+    }
+    tags::TagFields fields;
+    std::string path = form_.Rows(list)[i].cells[kPath] + old[i];
+    switch (tags::ReadTagsForItem(fs_, path, v1First, fields)) {
+      case tags::ReadResult::OpenFailed: break;  // the status stays as it was
+      case tags::ReadResult::NoTag: setStatus(i, tags::kNoTagStatus); break;
+      case tags::ReadResult::TagRead: out[i] = tags::BuildMp3Name(pieces, fields); break;
+    }
+  }
+}
+
+void Engine::RefreshPreview(int explicitFlag) {
+  if (settings_.autoPreview != 1) return;
+  const int32_t items = list_.ItemCount();
+  int32_t n = items;
+  // A negative count from a hand-edited config.ini previews nothing.
+  if (explicitFlag != 1 && settings_.previewAll != 1 && CurrentPage() != kMp3Page)
+    n = std::min(items, std::max<int32_t>(settings_.previewCount, 0));
+  if (items == 0) return;
+  ComputeNewNames(n);
+  list_.FillRows(filelist::kNewNames, 0, n - 1, std::string());
+}
+
+void Engine::ShowProgress(std::string& marks, int& shown, int64_t done, int64_t total) {
+  int m = static_cast<int>(done * kMarks / total);
+  if (m <= shown) return;
+  while (shown < m) {
+    marks += kMark;
+    ++shown;
+  }
+  form_.SetStatusText(1, marks);
+  shell_.Flush(form_);
+}
+
+int32_t Engine::RenameAll() {
+  form_.SetToolbarEnabled(filelist::kPreviewButton, false);
+  int32_t moved = 0;
+  {
+    ui::WaitCursor wait(shell_);
+    const int32_t n = list_.ItemCount();
+    ComputeNewNames(n);
+    ui::Control& list = list_.context().list;
+    std::vector<std::string>& oldNames = list_.oldNames;
+    std::vector<std::string>& newNames = list_.newNames;
+    std::vector<std::string>& undoNames = list_.undoNames;
+    undoNames.resize(oldNames.size());
+    std::string marks, from, to;
+    int shown = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const std::string& folder = form_.Rows(list)[i].cells[kPath];
+      const std::string& target = newNames[i];
+      bool ok = false;
+      // A name with a separator or a device character would move the file
+      // elsewhere or fail in the system's own way, and one ending in "." or
+      // a space would lose that end on Windows: refused here.
+      if (IsPlainFileName(target) && !EndsInDotOrSpace(target)) {
+        from.assign(folder).append(oldNames[i]);
+        to.assign(folder).append(target);
+        ok = fs_.Move(from, to);
+      }
+      if (ok) {
+        ++moved;
+        undoNames[i] = std::move(oldNames[i]);
+        oldNames[i] = target;
+        form_.SetCell(list, i, kOldName, target);
+        form_.SetImage(list, i, 0);
+        form_.SetCell(list, i, kStatus, "更名成功");
+      } else {
+        undoNames[i].clear();
+        form_.SetCell(list, i, kNewName, target);
+        form_.SetImage(list, i, 1);
+        form_.SetCell(list, i, kStatus, "更名失败");
+      }
+      ShowProgress(marks, shown, i + 1, n);
+    }
+  }
+  form_.SetToolbarEnabled(filelist::kPreviewButton, true);
+  form_.SetToolbarEnabled(filelist::kUndoButton, true);
+  return moved;
+}
+
+UndoOutcome Engine::UndoLastBatch() {
+  UndoOutcome outcome;
+  if (shell_.MessageBox(&form_, "询问：", "是否真的撤消上一次操作？", ui::MsgIcon::Info,
+                        ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+    return outcome;
+  outcome.confirmed = true;
+  {
+    ui::WaitCursor wait(shell_);
+    const int32_t n = list_.ItemCount();
+    ui::Control& list = list_.context().list;
+    std::vector<std::string>& oldNames = list_.oldNames;
+    std::vector<std::string>& undoNames = list_.undoNames;
+    undoNames.resize(oldNames.size());
+    std::string marks, from, to;
+    int shown = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const std::string& folder = form_.Rows(list)[i].cells[kPath];
+      const std::string& back = undoNames[i];
+      form_.SetCell(list, i, kOldName, oldNames[i]);
+      bool ok = false;
+      // An empty entry is an item the batch did not move (or one added
+      // since): there is nothing to move back.
+      if (!back.empty() && IsPlainFileName(back)) {
+        from.assign(folder).append(oldNames[i]);
+        to.assign(folder).append(back);
+        ok = fs_.Move(from, to);
+      }
+      if (ok) {
+        ++outcome.restored;
+        oldNames[i] = back;
+        form_.SetCell(list, i, kOldName, back);
+        form_.SetImage(list, i, 0);
+        form_.SetCell(list, i, kStatus, "撤消成功");
+      } else {
+        form_.SetImage(list, i, 1);
+        form_.SetCell(list, i, kStatus, "撤消失败");
+      }
+      ShowProgress(marks, shown, i + 1, n);
+    }
+    form_.SetStatusText(1, "");
+  }
+  form_.SetToolbarEnabled(filelist::kUndoButton, false);
+  return outcome;
+}
+
+void Engine::WirePageControls() {
+  ui::Form& f = form_;
+  auto scope = [this] {
+    ApplyGeneralScope();
+    RefreshPreview(0);
+  };
+  for (const char* name : {"常规文件名单选框", "常规扩展名单选框", "常规全部单选框"}) f[name].onClick = scope;
+  f["常规清空按钮"].onClick = [this] { ClearGeneralPage(); };
+  f["插入到文件名的字符编辑框"].onChange = [this] { InsertMainTextChanged(); };
+  f["保持一致选择框"].onClick = [this] { KeepEqualClicked(); };
+  auto insertRadio = [this] {
+    InsertRadiosChanged();
+    RefreshPreview(0);
+  };
+  for (const char* name : {"插入文件名位置单选框", "插入文件名尾单选框", "插入扩展名位置单选框", "插入扩展名尾单选框"})
+    f[name].onClick = insertRadio;
+  f["MP3命名规则编辑框"].onChange = [this] { Mp3RuleChanged(); };
+  f["预定义方案组合框"].onSelChange = [this] { SchemeChosen(); };
+  ui::Control& artist = f["艺术家超级按钮"];
+  artist.onClick = [this, &artist] { FieldButton(artist); };
+}
+
+void Engine::ApplyGeneralScope() {
+  ui::Form& f = form_;
+  bool all = f["常规全部单选框"].checked;
+  bool mainOn = all || f["常规文件名单选框"].checked;
+  bool extOn = all || f["常规扩展名单选框"].checked;
+  for (const char* name : kMainBoxes) f.SetEnabled(f[name], mainOn);
+  for (const char* name : kMainLabels) f.SetTextColour(f[name], mainOn ? kBlack : kGrey);
+  for (const char* name : kExtBoxes) f.SetEnabled(f[name], extOn);
+  for (const char* name : kExtLabels) f.SetTextColour(f[name], extOn ? kBlack : kGrey);
+}
+
+void Engine::ClearGeneralPage() {
+  ui::Form& f = form_;
+  // Nine changes, one preview.
+  const int32_t saved = settings_.autoPreview;
+  settings_.autoPreview = 0;
+  for (const char* name : {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框",
+                           "扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框",
+                           "起始量编辑框"})
+    f.SetText(f[name], "");
+  settings_.autoPreview = saved;
+  RefreshPreview(0);
+}
+
+void Engine::KeepEqualClicked() {
+  ui::Form& f = form_;
+  ui::Control& extText = f["插入到扩展名的字符编辑框"];
+  if (f["保持一致选择框"].checked) {
+    f.SetTextColour(f["插入扩展名标签"], kGrey);
+    f.SetEnabled(extText, false);
+    // The copy's own change event refreshes the preview.
+    f.SetText(extText, f["插入到文件名的字符编辑框"].text);
+  } else {
+    f.SetTextColour(f["插入扩展名标签"], kBlack);
+    f.SetEnabled(extText, true);
+  }
+}
+
+void Engine::InsertMainTextChanged() {
+  ui::Form& f = form_;
+  if (f["保持一致选择框"].checked) f.SetText(f["插入到扩展名的字符编辑框"], f["插入到文件名的字符编辑框"].text);
+  RefreshPreview(0);
+}
+
+void Engine::InsertRadiosChanged() {
+  ui::Form& f = form_;
+  f.SetEnabled(f["插入文件名位置编辑框"], f["插入文件名位置单选框"].checked);
+  f.SetEnabled(f["插入扩展名位置编辑框"], f["插入扩展名位置单选框"].checked);
+}
+
+void Engine::Mp3RuleChanged() {
+  ui::Form& f = form_;
+  ui::Control& rule = f["MP3命名规则编辑框"];
+  if (rule.text.size() > tags::kMp3RuleMaxBytes) {
+    // The shorter text raises this handler again, which does the rest.
+    f.SetText(rule, tags::CutMp3Rule(rule.text));
+    return;
+  }
+  f.SetText(f["参照编辑框"], tags::Mp3ReferenceText(rule.text));
+  RefreshPreview(0);
+}
+
+void Engine::SchemeChosen() {
+  ui::Form& f = form_;
+  ui::Control& combo = f["预定义方案组合框"];
+  int index = combo.selected;
+  if (index < 0 || index >= static_cast<int>(tags::kPredefinedMp3Rules.size())) return;
+  // Setting the rule raises its change event: reference text and preview.
+  f.SetText(f["MP3命名规则编辑框"], std::string(tags::kPredefinedMp3Rules[index]));
+  f.SetSelected(combo, -1);
+}
+
+void Engine::FieldButton(ui::Control& button) {
+  if (button.tag.empty()) return;
+  char digit = button.tag.back();
+  if (digit < '1' || digit > '6') return;
+  ui::Control& rule = form_["MP3命名规则编辑框"];
+  form_.SetText(rule, tags::FieldButtonAppend(rule.text, digit));
+}
+
+}  // namespace tavik::rename

@@ -1,0 +1,87 @@
+// The engine on a real main form and a real temporary directory, without
+// the App around it. The page controls' handlers are wired as the program
+// does; plain refreshing is left to the tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "filelist/file_list.h"
+#include "rename/engine.h"
+#include "support/test_support.h"
+#include "ui/descriptions.h"
+#include "ui/headless/headless_shell.h"
+
+namespace tavik::rename {
+
+// A new file with these bytes. Not through a truncation: on ext4 a file cut
+// to zero and rewritten is flushed to disk when closed, which makes
+// thousands of fixtures slow.
+inline bool WriteNewFile(const std::string& path, const std::string& bytes) {
+  auto f = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::ReadWrite, FileCreate::OpenAlways);
+  return f && f->Size() == 0 && f->Write(bytes.data(), bytes.size());
+}
+
+// Records the progress pane each time the engine asks for it to be shown.
+class RecordingShell : public ui::HeadlessShell {
+ public:
+  void Flush(ui::Form& form) override {
+    HeadlessShell::Flush(form);
+    progress.push_back(form.status()[1].text);
+  }
+  std::vector<std::string> progress;
+};
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest()
+      : list(filelist::ListContext{form, form["显示超级列表框"], shell, SystemFileSystem(), settings,
+                                   home.path(), [this](int e) { engine.RefreshPreview(e); }}),
+        engine(form, shell, SystemFileSystem(), settings, list) {
+    DefaultSettings(settings);
+    settings.autoPreview = 1;
+    settings.previewAll = 1;
+    engine.WirePageControls();
+  }
+
+  std::string Path(const std::string& name) { return work / name; }
+  void Make(const std::string& name, const std::string& bytes) {
+    ASSERT_TRUE(WriteNewFile(Path(name), bytes)) << name;
+  }
+  // Files whose content is their own name, added in this order.
+  void AddFiles(const std::vector<std::string>& names) {
+    std::vector<std::string> paths;
+    for (const std::string& n : names) {
+      Make(n, n);
+      paths.push_back(Path(n));
+    }
+    list.AddPaths(paths);
+  }
+  bool Exists(const std::string& name) { return SystemFileSystem().Exists(Path(name)); }
+  std::string Content(const std::string& name) {
+    std::string bytes;
+    EXPECT_TRUE(testing::ReadWholeFile(Path(name), &bytes)) << name;
+    return bytes;
+  }
+  ui::Control& C(const char* name) { return form[name]; }
+  ui::ListRow& Row(int r) { return form.Rows(form["显示超级列表框"])[r]; }
+  std::string Cell(int r, int column) { return Row(r).cells[column]; }
+  std::vector<std::string> Column(int column) {
+    std::vector<std::string> out;
+    for (auto& row : form.Rows(form["显示超级列表框"])) out.push_back(row.cells[column]);
+    return out;
+  }
+  void Tab(int page) { form.SetSelected(C("选择夹"), page); }
+  void Check(const char* radio) { form.SetChecked(C(radio), true); }
+  void Set(const char* edit, const std::string& text) { form.SetText(C(edit), text); }
+
+  testing::TempDir home, work;
+  RecordingShell shell;
+  ui::Form form{ui::MainWindowDesc()};
+  Settings settings;
+  filelist::FileList list;
+  Engine engine;
+};
+
+}  // namespace tavik::rename
