@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "settings/dialog/filter_dialog.h"
 #include "settings/dialog/settings_dialog.h"
 
 namespace tavik::app {
@@ -11,6 +12,8 @@ void App::WireDialogCommands() {
       dialogs::OpenSettingsDialog(shell_, *main_, settings, [this] { ApplySettings(); });
     };
   }
+  if (ui::MenuItem* item = f.FindMenuItem("过滤(&L)..."))
+    item->onChosen = [this] { dialogs::OpenFilterDialog(shell_, *main_, *list_); };
 }
 
 void App::OpenTagDialog() {}
