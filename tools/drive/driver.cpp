@@ -438,6 +438,7 @@ const std::vector<Driver::Command>& Driver::Commands() {
       {"esc", &Driver::EscCmd},        {"resize", &Driver::ResizeCmd},
       {"drop", &Driver::DropCmd},      {"answer", &Driver::AnswerCmd},
       {"show", &Driver::ShowCmd},      {"dump", &Driver::DumpCmd},
+      {"screenshot", &Driver::ScreenshotCmd},
       {"expect", &Driver::ExpectCmd},
   };
   return commands;
@@ -751,6 +752,28 @@ void Driver::DumpCmd(const Line& line) {
   std::string dump = GbkToUtf8(target_.Dump());
   out_ << file_ << ":" << line.number << ": dump\n" << dump;
   if (!dump.empty() && dump.back() != '\n') out_ << "\n";
+}
+
+void Driver::ScreenshotCmd(const Line& line) {
+  if (!Arity(line, 1, 1)) return;
+  std::string path = line.args[1];
+  std::string ending = path.size() >= 4 ? text::ToLowerAscii(path.substr(path.size() - 4)) : "";
+  if (ending != ".png" && ending != ".bmp") {
+    Fail(line, "screenshot: the file ends in .png or .bmp");
+    return;
+  }
+  // Without a screen there is nothing to see.
+  auto* screen = dynamic_cast<ScreenSource*>(&target_);
+  if (!screen) return;
+  // The capture is a BMP; a PNG is made from it by an image tool outside,
+  // so a .png name gets the BMP beside it under the .bmp ending.
+  if (ending == ".png") path = path.substr(0, path.size() - 4) + ".bmp";
+  std::string error;
+  std::optional<std::string> bmp = screen->CaptureTopWindow(&error);
+  if (!bmp)
+    Fail(line, "screenshot: " + error);
+  else if (!WriteFile(path, *bmp))
+    Fail(line, "screenshot: cannot write " + Quote(path));
 }
 
 void Driver::ExpectCmd(const Line& line) {

@@ -19,6 +19,15 @@ class FontSource {
   virtual std::optional<ui::Font> ControlFont(const std::string& control) = 0;
 };
 
+// A backend with a screen (for `screenshot`).
+class ScreenSource {
+ public:
+  virtual ~ScreenSource() = default;
+  // The topmost open form's window as the screen shows it, frame included,
+  // as the bytes of a BMP file; nullopt with *error set when it cannot.
+  virtual std::optional<std::string> CaptureTopWindow(std::string* error) = 0;
+};
+
 // Splits one UTF-8 script line into its arguments: blanks separate them,
 // "..." quotes (with \" \\ \r \n) and joins to the text around it, and a
 // "#" where an argument would begin ends the line. False with *error set
@@ -109,6 +118,7 @@ class Driver {
   void AnswerCmd(const Line& line);
   void ShowCmd(const Line& line);
   void DumpCmd(const Line& line);
+  void ScreenshotCmd(const Line& line);
   void ExpectCmd(const Line& line);
   // Expectations (args[1] is the kind).
   void ExpectText(const Line& line);
