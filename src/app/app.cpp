@@ -22,8 +22,7 @@ App::~App() {
 void App::Start() {
   // The process-wide state starts zero-filled and empty.
   settings = Settings{};
-  v1Changed = v2Changed = 0;
-  lastGenre1 = lastGenre2 = 0;
+  tagDialog = tags::TagDialogState{};
   main_ = std::make_unique<ui::Form>(ui::MainWindowDesc());
   ui::Form& f = *main_;
   list_ = std::make_unique<filelist::FileList>(filelist::ListContext{

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "rename/engine.h"
 #include "settings/settings.h"
+#include "tags/dialog/tag_dialog.h"
 #include "tags/genres.h"
 #include "ui/form.h"
 #include "ui/shell.h"
@@ -43,8 +44,7 @@ class App {
   // Process-wide state.
   Settings settings;
   tags::GenreTables genres;
-  int32_t v1Changed = 0, v2Changed = 0;
-  int32_t lastGenre1 = 0, lastGenre2 = 0;
+  tags::TagDialogState tagDialog;  // the MP3 dialog's change flags and genre positions
 
  private:
   void OnCreated();

@@ -2,6 +2,7 @@
 
 #include "settings/dialog/filter_dialog.h"
 #include "settings/dialog/settings_dialog.h"
+#include "tags/mp3.h"
 
 namespace tavik::app {
 
@@ -14,8 +15,27 @@ void App::WireDialogCommands() {
   }
   if (ui::MenuItem* item = f.FindMenuItem("过滤(&L)..."))
     item->onChosen = [this] { dialogs::OpenFilterDialog(shell_, *main_, *list_); };
+  if (ui::MenuItem* item = f.FindMenuItem("MP3标签信息(&I)...")) {
+    item->onChosen = [this] {
+      ui::Control& list = (*main_)["显示超级列表框"];
+      int row = main_->CurrentSelected(list);
+      std::string name = row < 0 ? std::string() : main_->Rows(list)[row].cells[filelist::kOldName];
+      if (tags::IsMp3Name(name)) {
+        OpenTagDialog();
+      } else {
+        shell_.MessageBox(main_.get(), "Tavik批量更名器", "抱歉，该文件不是MP3文件！", ui::MsgIcon::Warning,
+                          ui::MsgButtons::Ok);
+      }
+    };
+  }
 }
 
-void App::OpenTagDialog() {}
+void App::OpenTagDialog() {
+  ui::Control& list = (*main_)["显示超级列表框"];
+  int row = main_->CurrentSelected(list);
+  if (row < 0) return;
+  const ui::ListRow& r = main_->Rows(list)[row];
+  tags::OpenTagDialog(shell_, *main_, fs_, r.cells[filelist::kPath] + r.cells[filelist::kOldName], tagDialog);
+}
 
 }  // namespace tavik::app
