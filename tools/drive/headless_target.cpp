@@ -69,6 +69,31 @@ std::string Colour(int32_t c) {
 
 std::string Q(const std::string& s) { return QuoteText(s); }
 
+// A key press as a menu item shows its shortcut: "Ctrl+D"; "" for keys no
+// shortcut uses.
+std::string ShortcutText(const ui::KeyPress& k) {
+  bool letterOrDigit = (k.code >= 'A' && k.code <= 'Z') || (k.code >= '0' && k.code <= '9');
+  if (!letterOrDigit) return std::string();
+  std::string s;
+  if (k.ctrl) s += "Ctrl+";
+  if (k.shift) s += "Shift+";
+  if (k.alt) s += "Alt+";
+  return s + static_cast<char>(k.code);
+}
+
+// The item of the menu bar whose shortcut the key is; modifiers must match
+// exactly, as in an accelerator table.
+ui::MenuItem* ShortcutItem(Form& form, const ui::KeyPress& key) {
+  std::string text = ShortcutText(key);
+  if (text.empty()) return nullptr;
+  for (ui::Menu& m : form.menus()) {
+    if (m.hidden) continue;
+    for (ui::MenuItem& item : m.items)
+      if (!item.caption.empty() && item.accelerator == text) return &item;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HeadlessTarget::HeadlessTarget() {
@@ -238,6 +263,14 @@ bool HeadlessTarget::Key(const std::string& control, const ui::KeyPress& key) {
   return Act([&] {
     Control* c = shell_.Resolve(control);
     if (!c) return false;
+    // The main window's message loop turns the menu bar's shortcuts into
+    // their commands before any control sees the key; a dialog's has none.
+    if (c->form == Main() && shell_.Top() == c->form) {
+      if (ui::MenuItem* item = ShortcutItem(*c->form, key)) {
+        c->form->UserChooseMenu(*item);
+        return true;
+      }
+    }
     c->form->UserKey(*c, key);
     return true;
   });
