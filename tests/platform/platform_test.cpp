@@ -96,6 +96,17 @@ TEST(FileSystem, MoveNeverReplacesAnExistingFile) {
   EXPECT_FALSE(fs.Exists(t / "d"));
 }
 
+TEST(FileSystem, MovingAFileOntoItsOwnNameSucceedsAndKeepsIt) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "same.txt", "x"));
+  EXPECT_TRUE(fs.Move(t / "same.txt", t / "same.txt"));
+  std::string data;
+  ASSERT_TRUE(ReadWholeFile(t / "same.txt", &data));
+  EXPECT_EQ(data, "x");
+  EXPECT_FALSE(fs.Move(t / "gone.txt", t / "gone.txt"));
+}
+
 TEST(FileSystem, CaseOnlyMoveChangesTheName) {
   TempDir t;
   auto& fs = SystemFileSystem();
