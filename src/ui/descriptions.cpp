@@ -57,8 +57,11 @@ FormDesc MakeMainWindow() {
   f.name = "main";
   f.title = "Tavik批量更名器";
   f.kind = FormKind::MainWindow;
-  f.outerWidth = 800;
-  f.outerHeight = 600;
+  // The size the controls were laid out for (a client area of about
+  // 590 x 375); start-up then gives the window 800 x 600, and the resize
+  // rule widens the tab control and the list.
+  f.outerWidth = 598;
+  f.outerHeight = 429;
   f.showInTaskbar = true;
 
   const char* general = "常规";

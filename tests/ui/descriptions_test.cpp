@@ -195,6 +195,8 @@ TEST(Descriptions, MainWindowBarsAndMenus) {
   HeadlessShell shell;
   Form form(MainWindowDesc());
   shell.Show(form);
+  EXPECT_EQ(form.clientWidth, 590);  // the size it was laid out for
+  form.SetWindowRect({0, 0, 800, 600});  // as start-up sizes it
   EXPECT_EQ(form.clientWidth, 792);
   EXPECT_EQ(form.clientHeight, 546);
   EXPECT_EQ(form["工具条"].rect, (Rect{0, 0, 792, 28}));
