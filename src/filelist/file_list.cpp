@@ -142,11 +142,15 @@ void FileList::AddDirectory(std::string directory, bool given) {
 
 int32_t FileList::ScanDirectory(std::string directory) {
   directory = WithBackslash(std::move(directory));
-  int32_t before = ItemCount();
+  const size_t before = oldNames.size();
   ctx_.fs.List(directory, [this](const DirEntry& e) {
-    if (!e.isDirectory) PushItem(e.name);
+    if (!e.isDirectory) oldNames.push_back(e.name);
   });
-  return ItemCount() - before;
+  // The other tables follow in one step each rather than growing with
+  // every entry.
+  newNames.resize(oldNames.size());
+  undoNames.resize(oldNames.size());
+  return static_cast<int32_t>(oldNames.size() - before);
 }
 
 void FileList::AddDroppedFiles(const std::string& dropped) {
@@ -200,14 +204,18 @@ void FileList::FillRows(unsigned columns, int first, int last, const std::string
 
   int appendedEnd = first;  // rows [first, appendedEnd) are new and complete
   if ((columns & kOldNames) && first <= last) {
-    std::vector<ui::ListRow> fresh(static_cast<size_t>(last - first + 1));
+    // Built in place, not in a second table handed over: a large directory
+    // would otherwise hold every row twice. New rows are unselected, which
+    // keeps the model's selection count right; appending no rows then tells
+    // the backend the new count once.
+    rows.reserve(rows.size() + static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r) {
-      ui::ListRow& row = fresh[r - first];
+      ui::ListRow& row = rows.emplace_back();
       row.cells[kOldName] = oldNames[r];
       if (columns & kNewNames) row.cells[kNewName] = newNames[r];
       if (columns & kPaths) row.cells[kPath] = path;
     }
-    form.AppendRows(list, std::move(fresh));
+    form.AppendRows(list, {});
     appendedEnd = last + 1;
   }
   const int rowCount = form.RowCount(list);

@@ -84,6 +84,7 @@ std::string FromNativePath(const std::string& native) {
   std::string s = native;
   for (char& c : s)
     if (c == '/') c = '\\';
+  if (IsAscii(s)) return s;  // most names: no second copy
   return Utf8ToGbk(s);
 }
 
