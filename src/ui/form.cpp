@@ -251,6 +251,11 @@ void Form::SetTag(Control& c, const std::string& tag) {
   if (observer_) observer_->ControlChanged(c, FormObserver::What::Tag);
 }
 
+void Form::SetFocus(Control& c) {
+  focused_ = &c;
+  if (observer_) observer_->ControlChanged(c, FormObserver::What::Focus);
+}
+
 void Form::UserType(Control& c, const std::string& typed) {
   if (!TakesInput(c)) return;
   if (c.type == ControlType::Edit) {

@@ -222,7 +222,7 @@ struct StatusPane {
 class FormObserver {
  public:
   virtual ~FormObserver() = default;
-  enum class What { Text, Checked, Enabled, Visible, Colour, Font, Items, Selection, Rect, Tag };
+  enum class What { Text, Checked, Enabled, Visible, Colour, Font, Items, Selection, Rect, Tag, Focus };
   virtual void ControlChanged(Control& c, What what) = 0;
   virtual void MenuChanged(Menu& menu, int item) = 0;
   virtual void ToolbarChanged(int index) = 0;
@@ -274,6 +274,10 @@ class Form {
   void SetSelected(Control& c, int index);  // combo item, -1 = none; tab page
   void SetRect(Control& c, const Rect& r);
   void SetTag(Control& c, const std::string& tag);
+  // Moves the keyboard focus; focused() is the control that has it (nullptr
+  // until the program moves it).
+  void SetFocus(Control& c);
+  Control* focused() const { return focused_; }
 
   // User actions.
   void UserType(Control& c, const std::string& text);  // one onChange; limits apply
@@ -346,6 +350,7 @@ class Form {
   std::vector<StatusPane> status_;
   std::vector<std::pair<Control*, std::unique_ptr<ListData>>> lists_;
   FormObserver* observer_ = nullptr;
+  Control* focused_ = nullptr;
   bool closing_ = false;
 };
 

@@ -610,6 +610,9 @@ void WindowHost::ControlChanged(Control& c, What what) {
         --echo_;
       }
       break;
+    case What::Focus:
+      if (h) ::SetFocus(h);
+      break;
     case What::Tag:
       break;
   }
