@@ -357,9 +357,11 @@ void Engine::SchemeChosen() {
   ui::Control& combo = f["预定义方案组合框"];
   int index = combo.selected;
   if (index < 0 || index >= static_cast<int>(tags::kPredefinedMp3Rules.size())) return;
+  ui::Control& rule = f["MP3命名规则编辑框"];
   // Setting the rule raises its change event: reference text and preview.
-  f.SetText(f["MP3命名规则编辑框"], std::string(tags::kPredefinedMp3Rules[index]));
+  f.SetText(rule, std::string(tags::kPredefinedMp3Rules[index]));
   f.SetSelected(combo, -1);
+  f.SetFocus(rule);
 }
 
 void Engine::FieldButton(ui::Control& button) {

@@ -132,6 +132,7 @@ TEST_F(EngineTest, SchemesAndFieldButtonsWriteTheRule) {
   EXPECT_EQ(combo.selected, -1);
   EXPECT_EQ(combo.text, "");
   EXPECT_EQ(C("参照编辑框").text, "艺术家-专辑-年代-歌曲名");
+  EXPECT_EQ(form.focused(), &rule);
   EXPECT_EQ(Cell(0, filelist::kTagStatus), "非MP3文件");  // refreshed
   form.UserChoose(combo, 3);
   EXPECT_EQ(rule.text, "#1-#3-#5-#2-#4");
