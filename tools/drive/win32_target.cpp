@@ -31,6 +31,7 @@ using ui::Control;
 using ui::ControlType;
 using ui::Form;
 using ui::WindowHost;
+using ui::WindowText;
 
 // The platform's common dialogs cannot be driven from outside in a portable
 // way; under the driver they take queued answers. Message boxes stay real.
@@ -77,14 +78,6 @@ class DriverShell final : public ui::Win32Shell {
   }
 };
 
-std::string WindowText(HWND h) {
-  // Lengths may count characters where GBK needs two bytes for one.
-  int n = GetWindowTextLengthA(h) * 2 + 2;
-  std::string s(static_cast<size_t>(n), '\0');
-  n = GetWindowTextA(h, s.data(), n);
-  s.resize(static_cast<size_t>(std::max(n, 0)));
-  return s;
-}
 
 std::string ClassOf(HWND h) {
   char buf[64] = {};

@@ -128,26 +128,27 @@ void TagDialog::Load() {
   f_.SetEnabled(f_["更新按钮"], false);
 }
 
-void TagDialog::SetV1FieldsEnabled() {
-  bool on = f_["ID3v1选择框"].checked;
-  for (const char* name : kV1Edits) {
-    f_.SetBackColour(f_[name], on ? kWhite : kSilver);
-    f_.SetEnabled(f_[name], on);
+// A group's boxes follow its check box: white and enabled, or silver and
+// disabled. Update becomes available either way.
+template <size_t N>
+static void SetGroupEnabled(ui::Form& f, const char* box, const char* const (&edits)[N],
+                            const char* genre, const char* copyButton) {
+  bool on = f[box].checked;
+  for (const char* name : edits) {
+    f.SetBackColour(f[name], on ? kWhite : kSilver);
+    f.SetEnabled(f[name], on);
   }
-  f_.SetEnabled(f_["流派1组合框"], on);
-  f_.SetEnabled(f_["v1复制到v2按钮"], on);
-  f_.SetEnabled(f_["更新按钮"], true);
+  f.SetEnabled(f[genre], on);
+  f.SetEnabled(f[copyButton], on);
+  f.SetEnabled(f["更新按钮"], true);
+}
+
+void TagDialog::SetV1FieldsEnabled() {
+  SetGroupEnabled(f_, "ID3v1选择框", kV1Edits, "流派1组合框", "v1复制到v2按钮");
 }
 
 void TagDialog::SetV2FieldsEnabled() {
-  bool on = f_["ID3v2选择框"].checked;
-  for (const char* name : kV2Edits) {
-    f_.SetBackColour(f_[name], on ? kWhite : kSilver);
-    f_.SetEnabled(f_[name], on);
-  }
-  f_.SetEnabled(f_["流派2组合框"], on);
-  f_.SetEnabled(f_["v2复制到v1按钮"], on);
-  f_.SetEnabled(f_["更新按钮"], true);
+  SetGroupEnabled(f_, "ID3v2选择框", kV2Edits, "流派2组合框", "v2复制到v1按钮");
 }
 
 void TagDialog::CopyV1ToV2() {

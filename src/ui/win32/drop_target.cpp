@@ -10,13 +10,14 @@
 namespace tavik::ui {
 namespace {
 
-class DropTarget final : public IDropTarget {
+// IUnknown for an object of one interface, created with one reference.
+template <class Interface>
+class ComObject : public Interface {
  public:
-  DropTarget(Form& form, Control& target) : form_(form), target_(target) {}
-
+  virtual ~ComObject() = default;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-      *out = static_cast<IDropTarget*>(this);
+    if (riid == IID_IUnknown || riid == __uuidof(Interface)) {
+      *out = static_cast<Interface*>(this);
       AddRef();
       return S_OK;
     }
@@ -29,6 +30,14 @@ class DropTarget final : public IDropTarget {
     if (r == 0) delete this;
     return r;
   }
+
+ private:
+  ULONG refs_ = 1;
+};
+
+class DropTarget final : public ComObject<IDropTarget> {
+ public:
+  DropTarget(Form& form, Control& target) : form_(form), target_(target) {}
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     FORMATETC fmt{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     accept_ = target_.enabled && !form_.inputBlocked && data->QueryGetData(&fmt) == S_OK;
@@ -55,30 +64,14 @@ class DropTarget final : public IDropTarget {
  private:
   Form& form_;
   Control& target_;
-  ULONG refs_ = 1;
   bool accept_ = false;
 };
 
 // The smallest data object that carries one CF_HDROP block.
-class HDropData final : public IDataObject {
+class HDropData final : public ComObject<IDataObject> {
  public:
   explicit HDropData(HGLOBAL drop) : drop_(drop) {}
-  ~HDropData() { GlobalFree(drop_); }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IDataObject) {
-      *out = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
-  }
+  ~HDropData() override { GlobalFree(drop_); }
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* fmt, STGMEDIUM* medium) override {
     if (QueryGetData(fmt) != S_OK) return DV_E_FORMATETC;
     SIZE_T size = GlobalSize(drop_);
@@ -109,7 +102,6 @@ class HDropData final : public IDataObject {
 
  private:
   HGLOBAL drop_;
-  ULONG refs_ = 1;
 };
 
 std::map<HWND, DropTarget*>& Targets() {

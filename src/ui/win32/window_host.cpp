@@ -49,14 +49,6 @@ void RegisterFormClass() {
   done = true;
 }
 
-std::string WindowText(HWND h) {
-  // Lengths may count characters where GBK needs two bytes for one.
-  int n = GetWindowTextLengthA(h) * 2 + 2;
-  std::string s(static_cast<size_t>(n), '\0');
-  n = GetWindowTextA(h, s.data(), n);
-  s.resize(static_cast<size_t>(std::max(n, 0)));
-  return s;
-}
 
 bool IsContainer(ControlType t) {
   return t == ControlType::GroupBox || t == ControlType::ShapeRect || t == ControlType::TabPage;
