@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     bool fits = peak < kMemoryLimit;
     ok = ok && fits && rows.size() == kScanFiles;
     std::printf("memory: %zu items with new names (%s), peak %.1f MiB (limit 64)%s\n", rows.size(),
-                rows.empty() ? "" : rows.back().cells[1].c_str(), peak / (1024 * 1024), fits ? "" : "  OVER LIMIT");
+                rows.empty() ? "" : rows.back().cells[1].c_str(), peak / (1024 * 1024),
+                fits ? "" : "  OVER LIMIT");
   }
 
   // Scan: best of several rounds each, alternating.
@@ -151,8 +152,8 @@ int main(int argc, char** argv) {
     }
     double ratio = ours / bare;
     ok = ok && ratio <= kScanLimit;
-    std::printf("scan %d files: list %.1f ms, bare readdir %.1f ms: %.2fx (limit %.1f)%s\n", kScanFiles, ours * 1e3,
-                bare * 1e3, ratio, kScanLimit, ratio <= kScanLimit ? "" : "  OVER LIMIT");
+    std::printf("scan %d files: list %.1f ms, bare readdir %.1f ms: %.2fx (limit %.1f)%s\n", kScanFiles,
+                ours * 1e3, bare * 1e3, ratio, kScanLimit, ratio <= kScanLimit ? "" : "  OVER LIMIT");
   }
   RemoveTree(scanDir);
 
@@ -202,8 +203,9 @@ int main(int argc, char** argv) {
     }
     double ratio = ours / bare;
     ok = ok && ratio <= kRenameLimit;
-    std::printf("rename %d files: RenameAll %.1f ms, bare rename(2) %.1f ms: %.2fx (limit %.1f)%s\n", kRenameFiles,
-                ours * 1e3, bare * 1e3, ratio, kRenameLimit, ratio <= kRenameLimit ? "" : "  OVER LIMIT");
+    std::printf("rename %d files: RenameAll %.1f ms, bare rename(2) %.1f ms: %.2fx (limit %.1f)%s\n",
+                kRenameFiles, ours * 1e3, bare * 1e3, ratio, kRenameLimit,
+                ratio <= kRenameLimit ? "" : "  OVER LIMIT");
   }
   RemoveTree(home);
   rmdir(base.c_str());

@@ -82,7 +82,8 @@ void App::ShowListMenu() {
   f.SetMenuEnabled("删除选择的项目(&D)", selected);
   f.SetMenuEnabled("MP3标签信息(&I)...", selected);
   bool rows = f.RowCount(list) > 0;
-  for (const char* caption : {"清空列表(&E)", "全选", "过滤(&L)...", "预览(&V)"}) f.SetMenuEnabled(caption, rows);
+  for (const char* caption : {"清空列表(&E)", "全选", "过滤(&L)...", "预览(&V)"})
+    f.SetMenuEnabled(caption, rows);
   f.SetMenuEnabled("删除无MP3标签项目(M)", rows && engine_->CurrentPage() == rename::kMp3Page);
   f.SetMenuEnabled("添加整个目录(&O)", true);
   f.SetMenuEnabled("加入文件(&F)", true);

@@ -14,9 +14,7 @@ const char kOpenFilter[] =
     "*.gif;*.jpg;*.jpeg;*.bmp;*.png|文本文件(*.txt)|*.txt";
 const char kBrowseTitle[] = "请选择一个目录";
 
-bool EndsWithBackslash(const std::string& s) {
-  return !s.empty() && text::FindLast(s, '\\') == s.size() - 1;
-}
+bool EndsWithBackslash(const std::string& s) { return !s.empty() && text::FindLast(s, '\\') == s.size() - 1; }
 
 // The first line of "dir.txt": up to LF, NUL or 0x1A, without the CR of a
 // CR LF. The file holds one short line; a long one is not a directory.
@@ -89,8 +87,7 @@ void FileList::FillAppended(int first, const std::vector<std::string>& dirs) {
   while (run < dirs.size()) {
     size_t end = run + 1;
     while (end < dirs.size() && dirs[end] == dirs[run]) ++end;
-    FillRows(kOldNames | kPaths, first + static_cast<int>(run), first + static_cast<int>(end) - 1,
-             dirs[run]);
+    FillRows(kOldNames | kPaths, first + static_cast<int>(run), first + static_cast<int>(end) - 1, dirs[run]);
     run = end;
   }
 }

@@ -26,8 +26,7 @@ const char* const kMainLabels[] = {"文件名分组框", "前缀1标签", "文�
                                    "后缀1标签"};
 const char* const kExtBoxes[] = {"扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框",
                                  "扩展名后缀编辑框"};
-const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签",
-                                  "后缀2标签"};
+const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"};
 
 std::string Summary(int32_t total, int32_t done, const char* ok, const char* failed) {
   return "文件总数：" + text::NumberToText(total) + " 个文件\r\n\r\n" + text::NumberToText(done) + ok +
@@ -44,8 +43,7 @@ std::string UndoSummary(int32_t total, int32_t restored) {
   return Summary(total, restored, " 个文件撤消成功！", " 个文件撤消失败！");
 }
 
-Engine::Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings,
-               filelist::FileList& list)
+Engine::Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings, filelist::FileList& list)
     : form_(form), shell_(shell), fs_(fs), settings_(settings), list_(list) {}
 
 int Engine::CurrentPage() { return form_["选择夹"].selected; }
@@ -114,18 +112,30 @@ void Engine::ComputeNewNames(int32_t n) {
   std::vector<std::string>& out = list_.newNames;
   size_t count = static_cast<size_t>(std::clamp<int32_t>(n, 0, list_.ItemCount()));
   switch (CurrentPage()) {
-    case kGeneralPage: ComputeGeneral(ReadGeneralPage(), old, count, out); break;
-    case kReplacePage: ComputeReplace(ReadReplacePage(), old, count, out); break;
-    case kInsertPage: ComputeInsert(ReadInsertPage(), old, count, out); break;
-    case kCasePage: ComputeCase(ReadCasePage(), old, count, out); break;
-    case kMp3Page: ComputeMp3Names(); break;
-    default: break;
+    case kGeneralPage:
+      ComputeGeneral(ReadGeneralPage(), old, count, out);
+      break;
+    case kReplacePage:
+      ComputeReplace(ReadReplacePage(), old, count, out);
+      break;
+    case kInsertPage:
+      ComputeInsert(ReadInsertPage(), old, count, out);
+      break;
+    case kCasePage:
+      ComputeCase(ReadCasePage(), old, count, out);
+      break;
+    case kMp3Page:
+      ComputeMp3Names();
+      break;
+    default:
+      break;
   }
 }
 
 void Engine::ComputeMp3Names() {
   std::vector<std::string>& out = list_.newNames;
   const std::vector<std::string>& old = list_.oldNames;
+  out.resize(old.size());
   std::vector<tags::RulePiece> pieces = tags::ParseMp3Rule(form_["MP3命名规则编辑框"].text);
   if (pieces.empty()) {
     for (std::string& name : out) name.clear();
@@ -134,7 +144,8 @@ void Engine::ComputeMp3Names() {
   const bool v1First = form_["V1优先单选框"].checked;
   ui::Control& list = list_.context().list;
   auto setStatus = [&](size_t i, const char* status) {
-    if (form_.Rows(list)[i].cells[kTagStatus] != status) form_.SetCell(list, static_cast<int>(i), kTagStatus, status);
+    if (form_.Rows(list)[i].cells[kTagStatus] != status)
+      form_.SetCell(list, static_cast<int>(i), kTagStatus, status);
   };
   const size_t count = std::min(old.size(), static_cast<size_t>(form_.RowCount(list)));
   for (size_t i = 0; i < count; ++i) {
@@ -146,9 +157,14 @@ void Engine::ComputeMp3Names() {
     tags::TagFields fields;
     std::string path = form_.Rows(list)[i].cells[kPath] + old[i];
     switch (tags::ReadTagsForItem(fs_, path, v1First, fields)) {
-      case tags::ReadResult::OpenFailed: break;  // the status stays as it was
-      case tags::ReadResult::NoTag: setStatus(i, tags::kNoTagStatus); break;
-      case tags::ReadResult::TagRead: out[i] = tags::BuildMp3Name(pieces, fields); break;
+      case tags::ReadResult::OpenFailed:
+        break;  // the status stays as it was
+      case tags::ReadResult::NoTag:
+        setStatus(i, tags::kNoTagStatus);
+        break;
+      case tags::ReadResult::TagRead:
+        out[i] = tags::BuildMp3Name(pieces, fields);
+        break;
     }
   }
 }
@@ -282,7 +298,8 @@ void Engine::WirePageControls() {
     InsertRadiosChanged();
     RefreshPreview(0);
   };
-  for (const char* name : {"插入文件名位置单选框", "插入文件名尾单选框", "插入扩展名位置单选框", "插入扩展名尾单选框"})
+  for (const char* name :
+       {"插入文件名位置单选框", "插入文件名尾单选框", "插入扩展名位置单选框", "插入扩展名尾单选框"})
     f[name].onClick = insertRadio;
   f["MP3命名规则编辑框"].onChange = [this] { Mp3RuleChanged(); };
   f["预定义方案组合框"].onSelChange = [this] { SchemeChosen(); };
@@ -306,9 +323,9 @@ void Engine::ClearGeneralPage() {
   // Nine changes, one preview.
   const int32_t saved = settings_.autoPreview;
   settings_.autoPreview = 0;
-  for (const char* name : {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框",
-                           "扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框",
-                           "起始量编辑框"})
+  for (const char* name :
+       {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框", "扩展名前缀编辑框",
+        "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"})
     f.SetText(f[name], "");
   settings_.autoPreview = saved;
   RefreshPreview(0);
@@ -330,7 +347,8 @@ void Engine::KeepEqualClicked() {
 
 void Engine::InsertMainTextChanged() {
   ui::Form& f = form_;
-  if (f["保持一致选择框"].checked) f.SetText(f["插入到扩展名的字符编辑框"], f["插入到文件名的字符编辑框"].text);
+  if (f["保持一致选择框"].checked)
+    f.SetText(f["插入到扩展名的字符编辑框"], f["插入到文件名的字符编辑框"].text);
   RefreshPreview(0);
 }
 

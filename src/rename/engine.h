@@ -27,8 +27,7 @@ class Engine {
   // fs reads the tags and moves the files; settings is the process-wide
   // record (clearing the general page switches automatic preview off for a
   // moment).
-  Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings,
-         filelist::FileList& list);
+  Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings, filelist::FileList& list);
 
   // The selected tab of `选择夹`.
   int CurrentPage();
@@ -49,9 +48,9 @@ class Engine {
 
   // Handlers of the page controls.
   void WirePageControls();
-  void ApplyGeneralScope();   // greys the inactive group of the general page
-  void ClearGeneralPage();    // `常规清空按钮`
-  void KeepEqualClicked();    // `保持一致选择框`
+  void ApplyGeneralScope();  // greys the inactive group of the general page
+  void ClearGeneralPage();   // `常规清空按钮`
+  void KeepEqualClicked();   // `保持一致选择框`
   void InsertMainTextChanged();
   void InsertRadiosChanged();  // the position boxes follow their radio buttons
   void Mp3RuleChanged();

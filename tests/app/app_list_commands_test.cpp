@@ -249,7 +249,7 @@ TEST_F(AppListTest, DroppedPathsAreAdded) {
 
 TEST_F(AppListTest, SharedHandlersRefreshAndTheFieldButtonsKnowTheirTags) {
   AddFolder({"Song.mp3"});
-  f().UserType(C("增量编辑框"), "5");  // tag 9
+  f().UserType(C("增量编辑框"), "5");    // tag 9
   f().UserType(C("起始量编辑框"), "7");  // tag 1
   EXPECT_EQ(Cell(0, kNewName), "7.mp3");
   f().UserChoose(C("选择夹"), 3);

@@ -65,15 +65,16 @@ class FileListTest : public ::testing::Test {
 
 TEST_F(FileListTest, AddFilesAppendsTheChosenFilesAndRemembersTheirDirectory) {
   std::string music = Dir("Music");
-  shell.openAnswers.push_back(std::vector<std::string>{MakeFile(music + "\\a.mp3"), MakeFile(music + "\\b.mp3"),
-                                                       MakeFile(music + "\\c.txt")});
+  shell.openAnswers.push_back(std::vector<std::string>{
+      MakeFile(music + "\\a.mp3"), MakeFile(music + "\\b.mp3"), MakeFile(music + "\\c.txt")});
   list.AddFiles();
 
   ASSERT_EQ(shell.openRequests.size(), 1u);
   EXPECT_EQ(shell.openRequests[0].title, "请选择文件(可多选)：");
-  EXPECT_EQ(shell.openRequests[0].filter,
-            "所有文件(*.*)|*.*|音乐文件(*.mp3;wav;wma)|*.mp3;wav;wma|图片文件(*.gif;*.jpg;*.jpeg;*.bmp;*.png)|"
-            "*.gif;*.jpg;*.jpeg;*.bmp;*.png|文本文件(*.txt)|*.txt");
+  EXPECT_EQ(
+      shell.openRequests[0].filter,
+      "所有文件(*.*)|*.*|音乐文件(*.mp3;wav;wma)|*.mp3;wav;wma|图片文件(*.gif;*.jpg;*.jpeg;*.bmp;*.png)|"
+      "*.gif;*.jpg;*.jpeg;*.bmp;*.png|文本文件(*.txt)|*.txt");
   EXPECT_EQ(shell.openRequests[0].initialDir, "");
   ASSERT_EQ(Rows(), 3);
   EXPECT_EQ(Row(0).cells[kOldName], "a.mp3");
@@ -126,10 +127,10 @@ TEST_F(FileListTest, DirFileGivesItsFirstLineAndIsRewrittenWhole) {
   EXPECT_EQ(content, d + "\\\r\n");
 
   for (auto [bytes, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"D:\\m\\\n", "D:\\m\\"},               // LF alone
+           {"D:\\m\\\n", "D:\\m\\"},                       // LF alone
            {std::string("D:\\n\\\0rest", 10), "D:\\n\\"},  // NUL ends it
-           {"D:\\o\\\x1arest", "D:\\o\\"},          // so does 0x1A
-           {"D:\\p\\", "D:\\p\\"}}) {               // no line end at all
+           {"D:\\o\\\x1arest", "D:\\o\\"},                 // so does 0x1A
+           {"D:\\p\\", "D:\\p\\"}}) {                      // no line end at all
     ASSERT_TRUE(WriteWholeFile(home / "dir.txt", bytes));
     list.AddFiles();  // cancelled
     EXPECT_EQ(shell.openRequests.back().initialDir, expected);
@@ -149,8 +150,8 @@ TEST_F(FileListTest, UnwritableHomeOpensTheDialogWithoutStartAndRemembersNothing
 
 TEST_F(FileListTest, ChosenPathsStayWholeAndKeepTheirOwnDirectories) {
   std::string a = Dir("a"), b = Dir("b");
-  shell.openAnswers.push_back(
-      std::vector<std::string>{MakeFile(a + "\\one;two.txt"), MakeFile(b + "\\三.txt"), MakeFile(a + "\\four")});
+  shell.openAnswers.push_back(std::vector<std::string>{MakeFile(a + "\\one;two.txt"),
+                                                       MakeFile(b + "\\三.txt"), MakeFile(a + "\\four")});
   list.AddFiles();
   ASSERT_EQ(Rows(), 3);
   EXPECT_EQ(Row(0).cells[kOldName], "one;two.txt");

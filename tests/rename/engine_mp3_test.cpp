@@ -1,5 +1,5 @@
-#include "rename/engine_fixture.h"
 #include "filelist/test_dirs.h"
+#include "rename/engine_fixture.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -56,7 +56,9 @@ TEST_F(Mp3EngineTest, RuleFieldsFromTheTag) {
 }
 
 TEST_F(Mp3EngineTest, WhichItemsCountAsMp3AndWhichHaveTags) {
-  AddBytes({{"song.Mp3", V1("T", "A")}, {"song.mp3.bak", V1("T", "A")}, {"x.wav", V1("T", "A")},
+  AddBytes({{"song.Mp3", V1("T", "A")},
+            {"song.mp3.bak", V1("T", "A")},
+            {"x.wav", V1("T", "A")},
             {"bare.mp3", kAudio}});
   EXPECT_EQ(Names("#1"), (V{"A.mp3", "", "", ""}));
   EXPECT_EQ(Column(kTagStatus), (V{"", "非MP3文件", "非MP3文件", "无标签"}));

@@ -23,7 +23,8 @@ TEST_F(EngineTest, ScopeButtonsGreyTheInactiveGroupAndRefresh) {
   form.UserClick(C("常规全部单选框"));
   for (const char* box : {"文件名前缀编辑框", "文件名后缀编辑框", "扩展名前缀编辑框", "扩展名后缀编辑框"})
     EXPECT_TRUE(C(box).enabled) << box;
-  for (const char* label : {"文件名标签", "前缀2标签", "新扩展名标签"}) EXPECT_EQ(C(label).textColour, 0) << label;
+  for (const char* label : {"文件名标签", "前缀2标签", "新扩展名标签"})
+    EXPECT_EQ(C(label).textColour, 0) << label;
   EXPECT_EQ(Cell(0, kNewName), "0");
 
   form.UserClick(C("常规文件名单选框"));
@@ -35,9 +36,9 @@ TEST_F(EngineTest, ScopeButtonsGreyTheInactiveGroupAndRefresh) {
 
 TEST_F(EngineTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
   AddFiles({"a.txt", "b.txt"});
-  const char* nine[] = {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框",
-                        "扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框",
-                        "起始量编辑框"};
+  const char* nine[] = {"文件名前缀编辑框",     "文件名编辑框",     "文件名位数调节编辑框",
+                        "文件名后缀编辑框",     "扩展名前缀编辑框", "新扩展名编辑框",
+                        "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"};
   for (const char* box : nine) Set(box, "7");
   Set("增量编辑框", "3");
   engine.RefreshPreview(0);

@@ -81,7 +81,8 @@ bool ModelMove(Files& files, const std::string& from, const std::string& to, boo
 }
 
 TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
-  static const char* const kNames[] = {"a", "b", "ab", "ba", "0", "1", "2", "a.t", "b.t", "0.t", "1.t", "ab.t"};
+  static const char* const kNames[] = {"a", "b",   "ab",  "ba",  "0",   "1",
+                                       "2", "a.t", "b.t", "0.t", "1.t", "ab.t"};
   int renamedTotal = 0, refusedTotal = 0, restoredTotal = 0;
   for (int round = 0; round < 150; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));

@@ -1,6 +1,5 @@
-#include "rename/engine_fixture.h"
-
 #include "filelist/test_dirs.h"
+#include "rename/engine_fixture.h"
 
 namespace tavik::rename {
 namespace {
@@ -120,10 +119,8 @@ TEST_F(EngineTest, LockedAndMissingFilesFailAndTheRestGoOn) {
   EXPECT_EQ(Column(kStatus), (V{"更名成功", "更名失败", "更名失败"}));
   EXPECT_EQ(Content("b.txt"), "b.txt");
   EXPECT_EQ(Cell(1, kNewName), "1.txt");
-  EXPECT_EQ(RenameSummary(3, 1),
-            "文件总数：3 个文件\r\n\r\n1 个文件更名成功！\r\n2 个文件更名失败！");
-  EXPECT_EQ(UndoSummary(5, 3),
-            "文件总数：5 个文件\r\n\r\n3 个文件撤消成功！\r\n2 个文件撤消失败！");
+  EXPECT_EQ(RenameSummary(3, 1), "文件总数：3 个文件\r\n\r\n1 个文件更名成功！\r\n2 个文件更名失败！");
+  EXPECT_EQ(UndoSummary(5, 3), "文件总数：5 个文件\r\n\r\n3 个文件撤消成功！\r\n2 个文件撤消失败！");
 }
 
 TEST_F(EngineTest, ProgressGrowsInTwentiethsAndIsShownEachTime) {
