@@ -875,7 +875,9 @@ class Win32Target final : public Target, public FontSource, public ScreenSource 
     if (yesNo) id = answer == ui::MsgAnswer::Yes ? IDYES : IDNO;
     else if (!GetDlgItem(box, IDOK)) id = IDCANCEL;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-    for (int i = 0; i < 500 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
+    // Until the box is destroyed, not only hidden: its own loop may still
+    // run between the two and must not be taken for the program's idle loop.
+    for (int i = 0; i < 1000 && IsWindow(box); ++i) Sleep(5);
     return true;
   }
 
