@@ -900,7 +900,7 @@ class Win32Target final : public Target, public FontSource, public ScreenSource 
       int waited = 0;
       while (WaitForSingleObject(done, 20) == WAIT_TIMEOUT) {
         HandleMessageBox();
-        if ((waited += 20) > 60000) break;
+        if ((waited += 20) > 300000) break;  // a program that never idles fails the next expectation
       }
       CloseHandle(done);
       if (!HandleMessageBox()) return;
