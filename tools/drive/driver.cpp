@@ -454,6 +454,7 @@ const std::vector<Driver::Command>& Driver::Expectations() {
       {"count", &Driver::ExpectCount},       {"cell", &Driver::ExpectCell},
       {"image", &Driver::ExpectImage},       {"selrows", &Driver::ExpectSelRows},
       {"status", &Driver::ExpectStatus},     {"toolbar", &Driver::ExpectToolbar},
+      {"shown", &Driver::ExpectShown},
       {"menu", &Driver::ExpectMenu},         {"message", &Driver::ExpectMessage},
       {"no-message", &Driver::ExpectNoMessage}, {"dialog", &Driver::ExpectDialog},
       {"cursor", &Driver::ExpectCursor},     {"window", &Driver::ExpectWindow},
@@ -975,6 +976,50 @@ void Driver::ExpectStatus(const Line& line) {
   }
   std::string got = target_.Status(pane);
   Check(line, got == line.args[3], "status pane " + Num(pane) + " " + Quote(line.args[3]), Quote(got));
+}
+
+void StatusHistory::Record(int pane, const std::string& text) {
+  if (text.empty()) return;
+  for (auto it = texts_.rbegin(); it != texts_.rend(); ++it)
+    if (it->first == pane) {
+      if (it->second == text) return;
+      break;
+    }
+  texts_.emplace_back(pane, text);
+}
+
+std::vector<std::string> StatusHistory::Take(int pane) {
+  std::vector<std::string> out;
+  std::vector<std::pair<int, std::string>> rest;
+  for (auto& [p, t] : texts_) {
+    if (p == pane) out.push_back(t);
+    else rest.emplace_back(p, t);
+  }
+  texts_.swap(rest);
+  return out;
+}
+
+// expect shown PANE TEXT...: what the pane showed since the last such line.
+void Driver::ExpectShown(const Line& line) {
+  if (!Arity(line, 1, SIZE_MAX)) return;
+  int pane;
+  if (!ParseInt(line.args[2], &pane)) {
+    Fail(line, "expect shown takes PANE TEXT...");
+    return;
+  }
+  auto* source = dynamic_cast<StatusHistorySource*>(&target_);
+  if (!source) {
+    Fail(line, "expect shown: this backend keeps no status history");
+    return;
+  }
+  std::vector<std::string> want(line.args.begin() + 3, line.args.end());
+  std::vector<std::string> got = source->TakeStatusHistory(pane);
+  std::string gotText;
+  for (const auto& t : got) gotText += (gotText.empty() ? "" : " ") + Quote(t);
+  std::string wantText;
+  for (const auto& t : want) wantText += (wantText.empty() ? "" : " ") + Quote(t);
+  Check(line, got == want, "pane " + Num(pane) + " to have shown " + wantText,
+        gotText.empty() ? std::string("nothing") : gotText);
 }
 
 void Driver::ExpectToolbar(const Line& line) {

@@ -28,6 +28,26 @@ class ScreenSource {
   virtual std::optional<std::string> CaptureTopWindow(std::string* error) = 0;
 };
 
+// A backend that keeps every text a status pane was given (for `expect
+// shown`): a progress bar of marks is gone again when its command ends.
+class StatusHistorySource {
+ public:
+  virtual ~StatusHistorySource() = default;
+  // The pane's texts since the last call, in order, empty ones and
+  // repeats of the one before left out.
+  virtual std::vector<std::string> TakeStatusHistory(int pane) = 0;
+};
+
+// Keeps such a history; a backend feeds it every text it sees set.
+class StatusHistory {
+ public:
+  void Record(int pane, const std::string& text);
+  std::vector<std::string> Take(int pane);
+
+ private:
+  std::vector<std::pair<int, std::string>> texts_;
+};
+
 // Splits one UTF-8 script line into its arguments: blanks separate them,
 // "..." quotes (with \" \\ \r \n) and joins to the text around it, and a
 // "#" where an argument would begin ends the line. False with *error set
@@ -136,6 +156,7 @@ class Driver {
   void ExpectImage(const Line& line);
   void ExpectSelRows(const Line& line);
   void ExpectStatus(const Line& line);
+  void ExpectShown(const Line& line);
   void ExpectToolbar(const Line& line);
   void ExpectMenu(const Line& line);
   void ExpectMessage(const Line& line);

@@ -97,6 +97,9 @@ ui::MenuItem* ShortcutItem(Form& form, const ui::KeyPress& key) {
 }  // namespace
 
 HeadlessTarget::HeadlessTarget() {
+  shell_.onStatus = [this](Form& form, int pane) {
+    statusHistory_.Record(pane, form.status()[pane].text);
+  };
   shell_.modalPump = [this](Form&) {
     if (!pump_) return false;
     ++pumpDepth_;

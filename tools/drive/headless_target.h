@@ -14,7 +14,7 @@
 
 namespace tavik::drive {
 
-class HeadlessTarget final : public Target, public FontSource {
+class HeadlessTarget final : public Target, public FontSource, public StatusHistorySource {
  public:
   HeadlessTarget();
   ~HeadlessTarget() override;
@@ -61,6 +61,7 @@ class HeadlessTarget final : public Target, public FontSource {
   bool WaitCursor() override;
   ui::Rect WindowRect() override;
   std::vector<MessageInfo> TakeMessages() override;
+  std::vector<std::string> TakeStatusHistory(int pane) override { return statusHistory_.Take(pane); }
   std::string Dump() override;
 
   std::optional<ui::Font> ControlFont(const std::string& control) override;
@@ -74,6 +75,7 @@ class HeadlessTarget final : public Target, public FontSource {
   bool Act(const std::function<bool()>& action);
 
   ui::HeadlessShell shell_;
+  StatusHistory statusHistory_;
   std::unique_ptr<app::App> app_;
   std::function<bool()> pump_;
   int pumpDepth_ = 0;        // > 0 while a modal dialog runs script lines

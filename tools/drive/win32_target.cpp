@@ -118,7 +118,10 @@ const char* TypeName(ControlType t) {
   return "?";
 }
 
-class Win32Target final : public Target, public FontSource, public ScreenSource {
+class Win32Target final : public Target,
+                          public FontSource,
+                          public ScreenSource,
+                          public StatusHistorySource {
  public:
   Win32Target() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -156,8 +159,15 @@ class Win32Target final : public Target, public FontSource, public ScreenSource 
     ui::PostOnUi([this, home] {
       app_ = std::make_unique<app::App>(*shell_, SystemFileSystem(), SystemProfile(), home);
       app_->Start();
+      WatchStatusBar();
     });
     WaitIdle();
+  }
+
+  std::vector<std::string> TakeStatusHistory(int pane) override {
+    std::vector<std::string> texts;
+    ui::RunOnUi([&] { texts = statusHistory_.Take(pane); });
+    return texts;
   }
 
   void Close() override {
@@ -881,6 +891,28 @@ class Win32Target final : public Target, public FontSource, public ScreenSource 
     return true;
   }
 
+  // Every text the real status bar is given passes through here on its way
+  // in, so what a long command showed can be checked after it ended.
+  static LRESULT CALLBACK StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Win32Target*>(GetPropA(h, "tavik.drive"));
+    auto old = reinterpret_cast<WNDPROC>(GetPropA(h, "tavik.proc"));
+    LRESULT r = CallWindowProcA(old, h, msg, wp, lp);
+    if (self && msg == SB_SETTEXTA) {
+      const char* text = reinterpret_cast<const char*>(lp);
+      self->statusHistory_.Record(static_cast<int>(wp & 0xFF), text ? text : "");
+    }
+    return r;
+  }
+
+  void WatchStatusBar() {
+    WindowHost* host = MainHostUi();
+    HWND h = host ? host->HwndOf("状态条") : nullptr;
+    if (!h || GetPropA(h, "tavik.proc")) return;
+    SetPropA(h, "tavik.drive", this);
+    SetPropA(h, "tavik.proc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(h, GWLP_WNDPROC)));
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StatusProc));
+  }
+
   // Signals once the program's queue holds nothing more that an action
   // posted (keys, commands, further posted work).
   static void PostSettled(HANDLE done, int tries) {
@@ -912,6 +944,7 @@ class Win32Target final : public Target, public FontSource, public ScreenSource 
   HANDLE thread_ = nullptr;
   DWORD threadId_ = 0;
   std::deque<ui::MsgAnswer> messageAnswers_;
+  StatusHistory statusHistory_;  // touched on the program's thread only
   std::vector<MessageInfo> messages_;
 };
 

@@ -20,7 +20,9 @@ class HeadlessShell::FrameObserver : public FormObserver {
   void ControlChanged(Control&, What) override {}
   void MenuChanged(Menu&, int) override {}
   void ToolbarChanged(int) override {}
-  void StatusChanged(int) override {}
+  void StatusChanged(int pane) override {
+    if (shell_.onStatus) shell_.onStatus(form_, pane);
+  }
   void TitleChanged() override {}
   void ListCountChanged(Control&) override {}
   void ListRowChanged(Control&, int) override {}

@@ -64,6 +64,8 @@ class HeadlessShell : public Shell {
   std::string openPopup;            // the last popup menu's caption
   std::vector<std::string> popups;  // every popup, in order
   int flushes = 0;
+  // Called for every status pane text the program sets, after it is set.
+  std::function<void(Form&, int pane)> onStatus;
 
   MsgAnswer MessageBox(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
                        MsgButtons buttons) override;
