@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ui/descriptions.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
@@ -180,6 +182,53 @@ TEST_F(Win32Mirror, TheVirtualListReadsItsRowsFromTheModel) {
   EXPECT_TRUE(form.Rows(list)[0].selected);
   EXPECT_EQ(form.CurrentSelected(list), 0);
   EXPECT_EQ(form.SelectedCount(list), 2);
+}
+
+// A count change is applied with the list's drawing held off; what shows
+// afterwards must still be whole: the list visible, its scroll bar following
+// the rows, and no row left on screen once the rows are gone.
+TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
+  Control& list = form["显示超级列表框"];
+  HWND h = H("显示超级列表框");
+  // A few rows first, then enough for the scroll bar.
+  int made = 0;
+  for (int chunk : {3, 97}) {
+    std::vector<ListRow> rows(static_cast<size_t>(chunk));
+    for (auto& r : rows) r.cells[0] = "歌曲" + std::to_string(made++) + ".mp3";
+    form.AppendRows(list, std::move(rows));
+    Pump();
+  }
+  UpdateWindow(GetParent(h));
+  ASSERT_TRUE(IsWindowVisible(h));
+  EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE;
+  GetScrollInfo(h, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 99);
+  EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
+
+  RECT label{};
+  label.left = LVIR_LABEL;
+  ASSERT_TRUE(SendMessageA(h, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label)));
+  InflateRect(&label, -2, -2);
+  COLORREF back = ListView_GetBkColor(h);
+  auto inked = [&] {
+    HDC dc = GetDC(h);
+    int n = 0;
+    for (int y = label.top; y < label.bottom; ++y)
+      for (int x = label.left; x < label.right; ++x) n += GetPixel(dc, x, y) != back;
+    ReleaseDC(h, dc);
+    return n;
+  };
+  EXPECT_GT(inked(), 0) << "the first row's name is drawn";
+
+  form.ClearRows(list);
+  Pump();
+  UpdateWindow(GetParent(h));
+  ASSERT_TRUE(IsWindowVisible(h));
+  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(inked(), 0) << "no stale row left on screen";
 }
 
 TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {

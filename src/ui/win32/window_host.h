@@ -71,6 +71,7 @@ class WindowHost final : public FormObserver {
   void PushFont(Control& c);
   void PushListColours(Control& c);
   void ReadListSelection(Control& list);
+  void SetListCount(HWND list, int count);
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
