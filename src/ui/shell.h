@@ -55,13 +55,22 @@ class Shell {
 
   // Forms on screen. Show creates the windows of a main form and raises
   // onCreated; RunModal shows a dialog over its owner, raises onCreated and
-  // returns when the dialog has closed; Destroy raises onDestroying and
-  // removes the windows.
+  // returns when the dialog has closed and is forgotten, after raising its
+  // onDestroying; Destroy raises onDestroying and removes the windows.
   virtual void Show(Form& form) = 0;
-  virtual void RunModal(Form& dialog, Form& owner) = 0;
+  void RunModal(Form& dialog, Form& owner);
   virtual void Destroy(Form& form) = 0;
   // Something a long operation wants seen at once (progress marks).
   virtual void Flush(Form& form) { (void)form; }
+
+ protected:
+  // The steps of RunModal that differ by backend. OpenModal makes the
+  // dialog's windows over a blocked owner; ModalLoop shows it and takes the
+  // user's steps until the dialog is closing; CloseModal unblocks the owner
+  // and forgets the dialog, whose onDestroying has run.
+  virtual void OpenModal(Form& dialog, Form& owner) = 0;
+  virtual void ModalLoop(Form& dialog) = 0;
+  virtual void CloseModal(Form& dialog, Form& owner) = 0;
 };
 
 // Scoped wait cursor.

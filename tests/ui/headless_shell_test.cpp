@@ -97,8 +97,13 @@ TEST(HeadlessShell, DialogClosesWhenThePumpHasNothingMore) {
   Form main(MainDesc());
   shell.Show(main);
   Form dialog(DialogDesc());
+  int destroying = 0;
+  dialog.onDestroying = [&] { ++destroying; };
   shell.RunModal(dialog, main);  // no pump at all
   EXPECT_TRUE(dialog.closing());
+  EXPECT_EQ(destroying, 1);
+  shell.Destroy(dialog);  // forgotten already: nothing is raised twice
+  EXPECT_EQ(destroying, 1);
   Form second(DialogDesc());
   int calls = 0;
   shell.modalPump = [&](Form&) { return ++calls < 2; };

@@ -351,7 +351,6 @@ bool HeadlessTarget::Show(const std::string& title) {
   f->onEscape = [f] { f->Close(); };
   if (Form* owner = shell_.Top()) {
     shell_.RunModal(*f, *owner);
-    shell_.Destroy(*f);
   } else {
     shell_.Show(*f);
     shown_.push_back(std::move(form));

@@ -130,17 +130,20 @@ void HeadlessShell::Show(Form& form) {
   if (form.onCreated) form.onCreated();
 }
 
-void HeadlessShell::RunModal(Form& dialog, Form& owner) {
+void HeadlessShell::OpenModal(Form& dialog, Form&) {
   Attach(dialog);
   openForms.push_back(&dialog);
-  bool ownerWasBlocked = owner.inputBlocked;
-  owner.inputBlocked = true;
-  if (dialog.onCreated) dialog.onCreated();
+}
+
+void HeadlessShell::ModalLoop(Form& dialog) {
   while (!dialog.closing()) {
     if (!modalPump || !modalPump(dialog)) dialog.Close();
   }
-  owner.inputBlocked = ownerWasBlocked;
+}
+
+void HeadlessShell::CloseModal(Form& dialog, Form&) {
   RemoveOpen(dialog);
+  Forget(dialog);
 }
 
 void HeadlessShell::Destroy(Form& form) {
@@ -151,6 +154,13 @@ void HeadlessShell::Destroy(Form& form) {
   live_.erase(it);
   if (form.onDestroying) form.onDestroying();
   if (form.observer() == observer.get()) form.SetObserver(nullptr);
+}
+
+void HeadlessShell::Forget(Form& form) {
+  auto it = live_.find(&form);
+  if (it == live_.end()) return;
+  if (form.observer() == it->second.get()) form.SetObserver(nullptr);
+  live_.erase(it);
 }
 
 }  // namespace tavik::ui

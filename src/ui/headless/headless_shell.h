@@ -79,14 +79,19 @@ class HeadlessShell : public Shell {
   void PopupMenu(Form& owner, const std::string& menuCaption) override;
   ScreenMetrics Metrics() override { return metrics; }
   void Show(Form& form) override;
-  void RunModal(Form& dialog, Form& owner) override;
   void Destroy(Form& form) override;
   void Flush(Form& form) override;
+
+ protected:
+  void OpenModal(Form& dialog, Form& owner) override;
+  void ModalLoop(Form& dialog) override;
+  void CloseModal(Form& dialog, Form& owner) override;
 
  private:
   class FrameObserver;
   void Attach(Form& form);
   void RemoveOpen(Form& form);
+  void Forget(Form& form);
   // Forms shown and not yet destroyed, each with the observer that keeps its
   // client size.
   std::map<Form*, std::unique_ptr<FrameObserver>> live_;

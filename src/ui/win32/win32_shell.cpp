@@ -293,42 +293,43 @@ void Win32Shell::Show(Form& form) {
   UpdateWindow(h->hwnd());
 }
 
-void Win32Shell::RunModal(Form& dialog, Form& owner) {
+void Win32Shell::OpenModal(Form& dialog, Form& owner) {
   WindowHost* ownerHost = HostOf(owner);
   HWND ownerHwnd = ownerHost ? ownerHost->hwnd() : nullptr;
-  auto host = std::make_unique<WindowHost>(*this, dialog, ownerHwnd);
-  WindowHost* h = host.get();
-  hosts_[&dialog] = std::move(host);
+  hosts_[&dialog] = std::make_unique<WindowHost>(*this, dialog, ownerHwnd);
   order_.push_back(&dialog);
   if (ownerHwnd) EnableWindow(ownerHwnd, FALSE);
-  owner.inputBlocked = true;
-  if (dialog.onCreated) dialog.onCreated();
-  if (!dialog.closing()) {
-    h->FlushPending();
-    ShowWindow(h->hwnd(), SW_SHOW);
-    // The first control of the focus order takes the focus.
-    auto order = dialog.FocusOrder();
-    for (Control* c : order)
-      if (c->enabled && c->visible) {
-        if (HWND ch = h->HwndOf(*c)) SetFocus(ch);
-        break;
-      }
-    MSG msg;
-    while (!dialog.closing()) {
-      BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-      if (got <= 0) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        break;
-      }
-      if (!IsDialogMessageA(h->hwnd(), &msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
+}
+
+void Win32Shell::ModalLoop(Form& dialog) {
+  WindowHost* h = HostOf(dialog);
+  h->FlushPending();
+  ShowWindow(h->hwnd(), SW_SHOW);
+  // The first control of the focus order takes the focus.
+  auto order = dialog.FocusOrder();
+  for (Control* c : order)
+    if (c->enabled && c->visible) {
+      if (HWND ch = h->HwndOf(*c)) SetFocus(ch);
+      break;
+    }
+  MSG msg;
+  while (!dialog.closing()) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!IsDialogMessageA(h->hwnd(), &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
     }
   }
-  owner.inputBlocked = false;
+}
+
+void Win32Shell::CloseModal(Form& dialog, Form& owner) {
+  WindowHost* ownerHost = HostOf(owner);
+  HWND ownerHwnd = ownerHost ? ownerHost->hwnd() : nullptr;
   if (ownerHwnd) EnableWindow(ownerHwnd, TRUE);
-  if (dialog.onDestroying) dialog.onDestroying();
   order_.erase(std::remove(order_.begin(), order_.end(), &dialog), order_.end());
   hosts_.erase(&dialog);
   if (ownerHwnd) SetActiveWindow(ownerHwnd);

@@ -36,7 +36,6 @@ class Win32Shell : public Shell {
   void PopupMenu(Form& owner, const std::string& menuCaption) override;
   ScreenMetrics Metrics() override;
   void Show(Form& form) override;
-  void RunModal(Form& dialog, Form& owner) override;
   void Destroy(Form& form) override;
   void Flush(Form& form) override;
 
@@ -55,6 +54,10 @@ class Win32Shell : public Shell {
   int forcedPopupChoice = -1;  // item index chosen from outside the menu loop
 
  protected:
+  void OpenModal(Form& dialog, Form& owner) override;
+  void ModalLoop(Form& dialog) override;
+  void CloseModal(Form& dialog, Form& owner) override;
+
   std::map<const Form*, std::unique_ptr<WindowHost>> hosts_;
   std::vector<Form*> order_;
   int waitDepth_ = 0;
