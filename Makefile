@@ -52,7 +52,7 @@ test: setup
 
 # Builds and starts the real program (under Wine; with no display, under
 # Xvfb, leaving a screenshot in build/screenshot.png).
-run: setup win32
+run: setup
 	@scripts/run
 
 bench: native
@@ -60,6 +60,10 @@ bench: native
 
 fuzz:
 	@scripts/fuzz
+
+# The zip a Windows user downloads: the 32-bit program and a usage text.
+dist: setup
+	@scripts/dist
 
 clean:
 	rm -rf build
