@@ -131,12 +131,14 @@ std::string InsertAt(std::string_view x, int position, std::string_view t) {
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  // Control bytes are refused wherever they stand, also after a lead byte.
-  for (char c : name)
-    if (static_cast<unsigned char>(c) < 0x20) return false;
-  // "\" and "|" are valid trail bytes, so these are searched by character.
-  for (char c : std::string_view("\\/:*?\"<>|"))
-    if (text::FindFirst(name, c) != text::npos) return false;
+  // By character, as the system converts the name: "\" and "|" may be trail
+  // bytes, and a lead byte without its trail becomes "?" there.
+  static constexpr std::string_view kRefused = "\\/:*?\"<>|";
+  for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
+    char c = name[i];
+    if (static_cast<unsigned char>(c) < 0x20 || text::IsLoneLead(name, i)) return false;
+    if (text::CharLength(name, i) == 1 && kRefused.find(c) != std::string_view::npos) return false;
+  }
   return true;
 }
 

@@ -63,8 +63,8 @@ std::string InsertAt(std::string_view x, int position, std::string_view t);
 // The zeros that widen text(v) to digits bytes (the sign counts).
 std::string ZeroFill(int digits, int64_t v);
 
-// A name the rename may use: not empty, not "." or "..", none of \ / : * ? " < > |
-// and no byte below 0x20.
+// A name the rename may use: not empty, not "." or "..", no character
+// \ / : * ? " < > |, no byte below 0x20 and no lead byte without its trail.
 bool IsPlainFileName(std::string_view name);
 // Windows drops a "." or space at the end of a name, so the file would not
 // get the name the rename reports.

@@ -6,13 +6,15 @@
 
 namespace tavik::text {
 
-// Whether pos starts a character, without scanning from the start: a byte
-// below 0x81 always ends a character, so the run of bytes >= 0x81 right
-// before pos starts on a boundary and pairs up from there.
+// Whether pos starts a character, without scanning from the start. A byte
+// that is no lead byte always ends a character, so the run of lead bytes
+// right before pos starts on a boundary; its bytes are trail bytes too, so
+// they pair up from there. An odd run leaves a lead byte right before pos,
+// which takes the byte at pos only when that is a trail byte.
 static bool IsBoundary(std::string_view s, size_t pos) {
   size_t run = 0;
   while (run < pos && IsLeadByte(static_cast<unsigned char>(s[pos - run - 1]))) ++run;
-  return run % 2 == 0;
+  return run % 2 == 0 || pos >= s.size() || !IsTrailByte(static_cast<unsigned char>(s[pos]));
 }
 
 size_t FindFirst(std::string_view s, char c, size_t from) {
@@ -41,6 +43,9 @@ size_t FindLast(std::string_view s, char c) {
 static bool MatchAt(std::string_view hay, size_t at, std::string_view needle, bool foldCase) {
   for (size_t k = 0; k < needle.size();) {
     char a = hay[at + k], b = needle[k];
+    // A needle ending in a lone lead byte must not take the first half of a
+    // character of hay.
+    if (CharLength(hay, at + k) != CharLength(needle, k)) return false;
     if (CharLength(needle, k) == 2) {
       // A trail byte in the letter range belongs to a double-byte
       // character, which must match exactly.

@@ -1,6 +1,12 @@
 // GBK byte-string helpers. Every search for a separator or a letter in this
 // program goes through here, because a trail byte (0x40-0xFE) may equal "\",
-// "." or an ASCII letter.
+// "|" or an ASCII letter.
+//
+// Characters are stepped exactly as Windows converts code page 936: a lead
+// byte 0x81-0xFE followed by a trail byte 0x40-0x7E or 0x80-0xFE is one
+// character; any other byte (0x80, 0xFF, or a lead whose next byte is no
+// trail) is a character of its own. What the file system sees as "\" or ":"
+// is then what these helpers see.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,12 +17,22 @@ namespace tavik::text {
 
 constexpr size_t npos = std::string_view::npos;
 
-inline bool IsLeadByte(unsigned char b) { return b >= 0x81; }
+inline bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
-// Length of the character starting at pos: 2 for a lead byte followed by
-// another byte, else 1.
+// Length of the character starting at pos: 2 for a lead byte followed by a
+// trail byte, else 1.
 inline size_t CharLength(std::string_view s, size_t pos) {
-  return (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
+  return (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() &&
+          IsTrailByte(static_cast<unsigned char>(s[pos + 1])))
+             ? 2
+             : 1;
+}
+
+// A lead byte standing alone: no character of code page 936, converted to
+// the default character "?".
+inline bool IsLoneLead(std::string_view s, size_t pos) {
+  return IsLeadByte(static_cast<unsigned char>(s[pos])) && CharLength(s, pos) == 1;
 }
 
 // Position of the first / last single-byte character c, never a trail byte.

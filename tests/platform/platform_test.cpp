@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace tavik {
@@ -142,6 +144,47 @@ TEST(FileSystem, GbkNamesWithBackslashTrailBytesSurviveListingAndMoving) {
   EXPECT_EQ(data, "data");
 }
 
+#ifndef _WIN32
+// Linux only: a folder on Windows holds neither named pipes nor names that
+// its code page cannot spell.
+TEST(FileSystem, APipeIsListedButNeverOpened) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_EQ(mkfifo(ToNativePath(t / "x.mp3").c_str(), 0600), 0);
+  EXPECT_TRUE(ListNames(t.path(), false).count("x.mp3"));
+  EXPECT_FALSE(fs.Open(t / "x.mp3", FileAccess::ReadWrite, FileShare::Read, FileCreate::OpenAlways));
+  EXPECT_FALSE(fs.Open(t / "x.mp3", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting));
+}
+
+TEST(FileSystem, NamesWithoutAWindowsFormAreListedButNeverReached) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  const std::string dir = ToNativePath(t.path()) + "/";
+  auto make = [](const std::string& native) {
+    std::FILE* f = std::fopen(native.c_str(), "wb");
+    return f && std::fclose(f) == 0;
+  };
+  // Hangul has no GBK form: the name lists as "??.mp3", the name of
+  // another file here.
+  ASSERT_TRUE(make(dir + "\xEA\xB0\x80\xEB\x82\x98.mp3"));
+  ASSERT_TRUE(make(dir + "??.mp3"));
+  ASSERT_EQ(mkdir((dir + "a").c_str(), 0700), 0);
+  ASSERT_TRUE(make(dir + "a/b.mp3"));
+  ASSERT_TRUE(make(dir + "a\\b.mp3"));
+  EXPECT_EQ(ListNames(t.path(), false), (std::set<std::string>{"??.mp3", "a?b.mp3"}));
+  EXPECT_FALSE(fs.Exists(t / "??.mp3"));
+  EXPECT_FALSE(fs.Open(t / "??.mp3", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting));
+  EXPECT_FALSE(fs.Move(t / "??.mp3", t / "moved.mp3"));
+  EXPECT_FALSE(fs.Move(t / "a?b.mp3", t / "moved.mp3"));
+  EXPECT_FALSE(fs.Open(t / "new*.mp3", FileAccess::ReadWrite, FileShare::Read, FileCreate::OpenAlways));
+  EXPECT_FALSE(fs.List(t / "*", [](const DirEntry&) {}));
+  struct stat st;
+  for (const char* kept : {"??.mp3", "a/b.mp3", "a\\b.mp3"})
+    EXPECT_EQ(stat((dir + kept).c_str(), &st), 0) << kept;
+  EXPECT_FALSE(fs.Exists(t / "moved.mp3"));
+}
+#endif
+
 TEST(File, SeekReadWriteAndSetEnd) {
   TempDir t;
   auto& fs = SystemFileSystem();
@@ -252,6 +295,15 @@ TEST_F(ProfileTest, MissingKeysSectionsAndFilesGiveTheDefault) {
   EXPECT_EQ(p.Get(ini, "Nosection", "x", "d"), "d");
 }
 
+// What the private-profile functions take from a file written elsewhere.
+TEST_F(ProfileTest, ReadsLinesEndedByCarriageReturnAloneAndCutsAtAZeroByte) {
+  std::string ini = t / "c.ini";
+  ASSERT_TRUE(WriteWholeFile(ini, std::string("[A]\rx=1\ry=ab\0cd\r\n[B]\nz=3", 24)));
+  EXPECT_EQ(p.Get(ini, "A", "x", "d"), "1");
+  EXPECT_EQ(p.Get(ini, "A", "y", "d"), "ab");
+  EXPECT_EQ(p.Get(ini, "B", "z", "d"), "3");
+}
+
 TEST_F(ProfileTest, LongValuesAreCut) {
   std::string ini = t / "c.ini";
   std::string big(12000, 'v');
@@ -285,6 +337,16 @@ TEST(Encoding, RoundTripsGbkAndReplacesWhatGbkCannotHold) {
   EXPECT_EQ(Utf8ToGbk("a\xE2\x82\xAC" "b"), "a\x80" "b");  // the euro sign is 0x80 in CP936
   // An emoji has no GBK form; beyond the BMP it is two UTF-16 units.
   EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a??b");
+  // Code page 936 as Windows converts it: 0x80 and 0xFF stand alone, and the
+  // user-defined pairs are private-use characters (A1 40 is U+E4C6).
+  EXPECT_EQ(GbkToUtf8("\x80\xFF"), "\xE2\x82\xAC\xEF\xA3\xB5");
+  EXPECT_EQ(GbkToUtf8("\xA1\x40\xA1\\"), "\xEE\x93\x86\xEE\x93\xA2");
+  EXPECT_EQ(Utf8ToGbk(GbkToUtf8("\x80\xFF\xA1\x40\xA1\\")), "\x80\xFF\xA1\x40\xA1\\");
+#ifndef _WIN32
+  // A lead byte takes no byte that is not a trail byte (Wine's converter
+  // takes it along): the "/" the check of a name saw reaches Linux.
+  EXPECT_EQ(ToNativePath("\xD6/a\x81"), "?/a?");
+#endif
 }
 
 TEST(ExecutableDirectory, HasNoTrailingBackslashUnlessARoot) {

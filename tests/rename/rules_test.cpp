@@ -260,6 +260,13 @@ TEST(PlainFileName, RefusesSeparatorsWildcardsAndControlBytes) {
   for (const std::string& bad : Names{"", ".", "..", "a\\b", "a/b", "c:", "*.txt", "a?", "\"q\"", "<a", "a>", "a|b", "a\tb",
                           std::string("a\0b", 3), "\x1F"})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+  // As Windows converts code page 936: 0x80 and 0xFF stand alone, so the
+  // "\" or ":" after them is real; a lead byte without a trail byte is "?".
+  for (const std::string& ok : Names{"\x80.mp3", "\xFF.mp3", "\xA1\x40\xFE\xFE.mp3", "\x81\x7C\x81\x80"})
+    EXPECT_TRUE(IsPlainFileName(ok)) << ok;
+  for (const std::string& bad : Names{"\xFF\\evil.mp3", "ok\xFF:ads.mp3", "\xD6/x.mp3", "a\x81", "\x81\x7F.mp3",
+                                      "\xFE\xFF.mp3", "\x81\x30.mp3"})
+    EXPECT_FALSE(IsPlainFileName(bad)) << bad;
   for (const std::string& end : Names{"a.", "a ", "...", "歌."}) EXPECT_TRUE(EndsInDotOrSpace(end)) << end;
   for (const std::string& fine : Names{"", "a.b", " a", "歌", kTrailBackslash}) EXPECT_FALSE(EndsInDotOrSpace(fine)) << fine;
 }

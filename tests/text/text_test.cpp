@@ -7,17 +7,39 @@ namespace {
 
 // "表" is B1 ED; "\" as a trail byte: "誠" = D5 5C... use raw bytes to be exact.
 const std::string kTrailBackslash = "\xD5\x5C";  // one GBK character whose trail byte is "\"
-const std::string kTrailDot = "\x81\x2E";        // not valid GBK trail, but still a lead + byte
+const std::string kLeadDot = "\x81\x2E";         // "." is no trail byte: two characters
 const std::string kTrailA = "\xB0\x41";          // trail byte equal to "A"
 
 TEST(TextSearch, SeparatorsNeverMatchTrailBytes) {
   EXPECT_EQ(FindLast("a" + kTrailBackslash, '\\'), npos);
   EXPECT_EQ(FindLast("x\\" + kTrailBackslash, '\\'), 1u);
   EXPECT_EQ(FindLast("a.b.txt", '.'), 3u);
-  EXPECT_EQ(FindLast("name" + kTrailDot + "x", '.'), npos);
+  EXPECT_EQ(FindLast("name" + kLeadDot + "x", '.'), 5u);
   EXPECT_EQ(FindFirst(kTrailBackslash + "\\", '\\'), 2u);
   // A lone lead byte at the end is one character.
   EXPECT_EQ(FindLast("ab.\xB1", '.'), 2u);
+}
+
+// Pairs as Windows converts code page 936: 0x80 and 0xFF stand alone, and a
+// lead byte takes only a trail byte (0x40-0x7E, 0x80-0xFE).
+TEST(TextSearch, StepsAsCodePage936) {
+  EXPECT_EQ(FindFirst("\xFF\\evil", '\\'), 1u);
+  EXPECT_EQ(FindLast("ok\xFF:ads", ':'), 3u);
+  EXPECT_EQ(FindFirst("\xD6/", '/'), 1u);
+  EXPECT_EQ(FindLast("\x80\\", '\\'), 1u);
+  EXPECT_EQ(FindLast("\xB0\x80\\", '\\'), 2u);
+  EXPECT_EQ(FindLast("\xB0\xB0\x81\\", '\\'), npos);
+  EXPECT_EQ(FindLast("a\x81\x7F|", '|'), 3u);
+  EXPECT_EQ(FindFirst("\x81\xFF\x81\\", '\\'), npos);
+  EXPECT_EQ(ToUpperAscii("\xFF" "a\x81\x7F" "b"), "\xFF" "A\x81\x7F" "B");
+  EXPECT_EQ(CutBytes("a\xFF" "b", 2), "a\xFF");
+  EXPECT_TRUE(IsLoneLead("a\x81", 1));
+  EXPECT_TRUE(IsLoneLead("\xFE\x30", 0));
+  EXPECT_FALSE(IsLoneLead("\xFE\x40", 0));
+  EXPECT_FALSE(IsLoneLead("\xFF\x40", 0));
+  // A match never ends inside a character.
+  EXPECT_EQ(FindText("\x81\x41", "\x81", false), npos);
+  EXPECT_EQ(FindText("\xFF" "AB", "ab", true), 1u);
 }
 
 TEST(TextSearch, FindTextStepsOverCharactersAndFoldsAsciiOnly) {
@@ -86,7 +108,8 @@ namespace {
 // The search from either end must agree with a plain walk over the
 // characters, also on runs of lead bytes and lone trailing lead bytes.
 TEST(TextSearch, FastSearchAgreesWithACharacterWalk) {
-  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40'};
+  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40',
+                           '\xFF', '\x80', '\x7F', ':'};
   uint32_t seed = 12345;
   for (int round = 0; round < 20000; ++round) {
     std::string s;
@@ -96,7 +119,7 @@ TEST(TextSearch, FastSearchAgreesWithACharacterWalk) {
       s += alphabet[(seed >> 16) % sizeof alphabet];
     }
     seed = seed * 1103515245u + 12345u;
-    for (char c : {'.', '\\'}) {
+    for (char c : {'.', '\\', '\x80', '\xFF'}) {
       size_t first = npos, last = npos, from = (seed >> 20) % 4;
       for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
         if (s[i] != c) continue;

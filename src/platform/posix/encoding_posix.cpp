@@ -1,7 +1,7 @@
 #include <iconv.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -10,65 +10,102 @@
 
 namespace tavik {
 
-// Converts character by character so that one unconvertible character
-// becomes "?" and the rest still comes through, as the ANSI API does.
-static std::string Convert(const char* to, const char* from, std::string_view in, size_t maxIn) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
-  std::string out;
-  out.reserve(in.size() * 3 / 2 + 4);
-  char buffer[16];
-  size_t pos = 0;
-  while (pos < in.size()) {
-    bool done = false;
-    for (size_t len = 1; len <= maxIn && pos + len <= in.size() && !done; ++len) {
-      char* src = const_cast<char*>(in.data() + pos);
-      size_t srcLeft = len;
-      char* dst = buffer;
-      size_t dstLeft = sizeof buffer;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1) && srcLeft == 0) {
-        out.append(buffer, dst - buffer);
-        pos += len;
-        done = true;
-      } else if (errno != EINVAL) {
-        break;  // invalid, not just incomplete
-      }
-    }
-    if (!done) {
-      // Windows converts through UTF-16, so a character beyond the BMP (two
-      // UTF-16 units) becomes "??".
-      size_t marks = 1;
-      // Skip the whole UTF-8 sequence, or one byte of anything else.
-      size_t skip = 1;
-      if (maxIn == 4) {
-        unsigned char b = static_cast<unsigned char>(in[pos]);
-        skip = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-        while (skip > 1 && pos + skip > in.size()) --skip;
-        if (skip == 4) marks = 2;
-      }
-      out.append(marks, '?');
-      pos += skip;
-    }
-  }
-  iconv_close(cd);
-  return out;
-}
+namespace {
 
-static bool IsAscii(std::string_view s) {
+// One iconv conversion, kept open for the characters of one string.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // Appends the conversion of all of in, or nothing and false.
+  bool Append(std::string_view in, std::string& out) {
+    if (!ok()) return false;
+    char buffer[16];
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) || srcLeft != 0) return false;
+    out.append(buffer, dst - buffer);
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// The single bytes of code page 936 beside ASCII, as Windows maps them.
+constexpr char kEuroUtf8[] = "\xE2\x82\xAC";  // 0x80
+constexpr char kFFUtf8[] = "\xEF\xA3\xB5";    // 0xFF: U+F8F5
+
+bool IsAscii(std::string_view s) {
   for (char c : s)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   return true;
 }
 
+}  // namespace
+
+// Character by character, stepped as Windows steps code page 936, so that a
+// byte the check of a name saw as "/" or "\" comes out as that byte and
+// nothing hides in an unconvertible pair. A lead byte without its trail
+// becomes "?", as the ANSI API does. The user-defined pairs that GBK leaves
+// out get the private-use characters Windows gives them (as GB18030 does).
 std::string GbkToUtf8(std::string_view gbk) {
   if (IsAscii(gbk)) return std::string(gbk);
-  return Convert("UTF-8", "GBK", gbk, 2);
+  Converter gbkTo("UTF-8", "GBK"), gb18030To("UTF-8", "GB18030");
+  std::string out;
+  out.reserve(gbk.size() * 3 / 2 + 4);
+  for (size_t i = 0; i < gbk.size();) {
+    const size_t n = text::CharLength(gbk, i);
+    const unsigned char b = static_cast<unsigned char>(gbk[i]);
+    std::string_view ch = gbk.substr(i, n);
+    if (b < 0x80)
+      out += gbk[i];
+    else if (b == 0x80)
+      out += kEuroUtf8;
+    else if (b == 0xFF)
+      out += kFFUtf8;
+    else if (n == 1 || !(gbkTo.Append(ch, out) || gb18030To.Append(ch, out)))
+      out += '?';
+    i += n;
+  }
+  return out;
 }
 
+// Each UTF-8 sequence becomes one character of code page 936 or "?" (two
+// for a character beyond the BMP, which Windows holds as two UTF-16 units).
 std::string Utf8ToGbk(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
-  return Convert("GBK", "UTF-8", utf8, 4);
+  Converter toGbk("GBK", "UTF-8"), toGb18030("GB18030", "UTF-8");
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    n = std::min(n, utf8.size() - i);
+    std::string_view ch = utf8.substr(i, n);
+    if (b < 0x80) {
+      out += utf8[i];
+    } else if (ch == kFFUtf8) {
+      out += '\xFF';
+    } else if (!toGbk.Append(ch, out)) {
+      // GB18030 agrees with code page 936 on its two-byte characters only.
+      size_t mark = out.size();
+      if (!toGb18030.Append(ch, out) || out.size() - mark != 2) {
+        out.resize(mark);
+        out.append(n == 4 ? 2 : 1, '?');
+      }
+    }
+    i += n;
+  }
+  return out;
 }
 
 // "\" is mapped after conversion, never on GBK bytes, where it may be a
@@ -80,10 +117,13 @@ std::string ToNativePath(const std::string& path) {
   return s;
 }
 
+// A "\" inside a Linux name has no Windows form: it comes out as "?", which
+// the file layer refuses, rather than as a separator that would lead to some
+// other file.
 std::string FromNativePath(const std::string& native) {
   std::string s = native;
   for (char& c : s)
-    if (c == '/') c = '\\';
+    if (c == '\\' || c == '/') c = c == '/' ? '\\' : '?';
   if (IsAscii(s)) return s;  // most names: no second copy
   return Utf8ToGbk(s);
 }

@@ -127,11 +127,20 @@ bool IsOpenHere(const std::string& native) {
   return Shares().open.count({st.st_dev, st.st_ino}) != 0;
 }
 
+// Windows reads "?" and "*" in a path as wildcards and refuses the path. A
+// name without a GBK form lists with "?" in it, so the same refusal here
+// keeps the program from reaching another file that is spelt that way.
+bool ToUsablePath(const std::string& path, std::string* native) {
+  *native = ToNativePath(path);
+  return native->find_first_of("?*") == std::string::npos;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool List(const std::string& directory,
             const std::function<void(const DirEntry&)>& onEntry) override {
-    std::string native = ToNativePath(directory);
+    std::string native;
+    if (!ToUsablePath(directory, &native)) return false;
     if (native.empty()) native = ".";
     DIR* dir = opendir(native.c_str());
     if (!dir) return false;
@@ -155,17 +164,20 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Exists(const std::string& path) override {
+    std::string native;
     struct stat st;
-    return stat(ToNativePath(path).c_str(), &st) == 0;
+    return ToUsablePath(path, &native) && stat(native.c_str(), &st) == 0;
   }
 
   bool IsDirectory(const std::string& path) override {
+    std::string native;
     struct stat st;
-    return stat(ToNativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ToUsablePath(path, &native) && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
   bool Move(const std::string& from, const std::string& to) override {
-    std::string src = ToNativePath(from), dst = ToNativePath(to);
+    std::string src, dst;
+    if (!ToUsablePath(from, &src) || !ToUsablePath(to, &dst)) return false;
     if (IsOpenHere(src)) return false;  // Windows refuses to move an open file
     // Windows reports a move onto the file's own name as done.
     if (src == dst) {
@@ -182,14 +194,16 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
                              FileCreate create) override {
-    std::string native = ToNativePath(path);
-    int flags = (access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    std::string native;
+    if (!ToUsablePath(path, &native)) return nullptr;
+    // Without blocking: opening a named pipe would otherwise wait for a
+    // writer. Only regular files are files here, as on Windows.
+    int flags = (access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     if (create == FileCreate::OpenAlways) flags |= O_CREAT;
-    struct stat st;
-    if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
     int fd = open(native.c_str(), flags, 0666);
     if (fd < 0) return nullptr;
-    if (fstat(fd, &st) != 0) {
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
       close(fd);
       return nullptr;
     }

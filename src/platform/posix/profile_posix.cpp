@@ -1,7 +1,7 @@
 // The private-profile functions as this program uses them: sections in
 // brackets, key=value lines, ASCII-case-insensitive names, values trimmed,
 // and writes that keep every other line. Lines end in CR LF, as Windows
-// writes them.
+// writes them; CR or LF alone ends a line too when reading.
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -27,12 +27,10 @@ bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
   std::string all = ss.str();
   size_t start = 0;
   while (start < all.size()) {
-    size_t nl = all.find('\n', start);
-    std::string line = all.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines->push_back(line);
-    if (nl == std::string::npos) break;
-    start = nl + 1;
+    size_t end = all.find_first_of("\r\n", start);
+    lines->push_back(all.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + (all.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return true;
 }
@@ -51,7 +49,9 @@ bool KeyOf(const std::string& line, std::string* key, std::string* value) {
   if (t.empty() || t[0] == ';') return false;
   size_t eq = text::FindFirst(t, '=');
   *key = Trim(std::string_view(t).substr(0, eq));
-  *value = eq == text::npos ? std::string() : Trim(std::string_view(t).substr(eq + 1));
+  // The value goes out as a C string: a zero byte ends it.
+  std::string_view v = eq == text::npos ? std::string_view() : std::string_view(t).substr(eq + 1);
+  *value = Trim(v.substr(0, v.find('\0')));
   return !key->empty();
 }
 
