@@ -1,9 +1,11 @@
-// ID3v2 reader, frame texts and genres; a rewrite or removal of whatever the
-// input holds must keep every byte after the old tag.
+// ID3v2 reader, frame texts, genres and the walk over the frames a rewrite
+// keeps; a rewrite or removal of whatever the input holds must keep every
+// byte after the old tag.
 #include <cstdint>
 
 #include "memory_file.h"
 #include "tags/genres.h"
+#include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
 using namespace tavik;
@@ -17,6 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string t = ReadFrameText(view, id);
     FUZZ_CHECK(t.find('\0') == std::string::npos && t.size() <= size);
   }
+  // What the walk keeps is itself a run of ID3v2.3 frames it keeps whole.
+  std::string carried = CarriedFrames(view);
+  auto s = EncodeSynchsafe(static_cast<uint32_t>(carried.size()));
+  FUZZ_CHECK(carried.size() <= size);
+  std::string header("ID3\x03\0\0", 6);
+  FUZZ_CHECK(CarriedFrames(header + std::string(s.begin(), s.end()) + carried) == carried);
+
   // A genre is a name from the table or a piece of the text itself.
   std::string genre = ResolveGenre(view);
   bool isName = false;
@@ -29,13 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(ReadId3v2(file, f) == has);
   int64_t extent = has ? Id3v2TagSize(file) : 0;
   FUZZ_CHECK(extent >= 0);
-  bool fits = extent <= static_cast<int64_t>(size);
+  // Nor may a tag reach into the ID3v1 tag.
+  bool fits = extent <= static_cast<int64_t>(size) - (HasId3v1(file) ? kId3v1Size : 0);
 
   fuzz::MemoryFile rewrite(bytes);
   bool wrote = WriteId3v2(rewrite, f);
   FUZZ_CHECK(wrote == fits);
   if (wrote) {
-    FUZZ_CHECK(rewrite.data == BuildId3v2(f) + bytes.substr(static_cast<size_t>(extent)));
+    std::string old = bytes.substr(0, static_cast<size_t>(extent));
+    FUZZ_CHECK(rewrite.data ==
+               BuildId3v2(f, CarriedFrames(old)) + bytes.substr(static_cast<size_t>(extent)));
     TagFields back;
     FUZZ_CHECK(ReadId3v2(rewrite, back));
   } else {

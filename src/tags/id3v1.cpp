@@ -58,6 +58,14 @@ bool HasId3v1(File& file) {
   return ProbeId3v1(file, block) == Probe::Present;
 }
 
+int64_t LengthBeforeId3v1(File& file) {
+  char block[kId3v1Size];
+  Probe probe = ProbeId3v1(file, block);
+  if (probe == Probe::Failed) return -1;
+  int64_t size = file.Size();
+  return size < 0 ? -1 : probe == Probe::Present ? size - kId3v1Size : size;
+}
+
 bool ReadId3v1(File& file, TagFields& fields) {
   char block[kId3v1Size];
   if (ProbeId3v1(file, block) != Probe::Present) return false;

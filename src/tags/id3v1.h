@@ -11,6 +11,9 @@ namespace tavik::tags {
 constexpr int64_t kId3v1Size = 128;
 
 bool HasId3v1(File& file);
+// The file's length without its ID3v1 tag: where the audio ends. -1 when the
+// file cannot be read.
+int64_t LengthBeforeId3v1(File& file);
 // Fills title, artist, album, year, comment, track and genre (the genre
 // number as text); the other slots keep their values. False, and the record
 // untouched, when there is no tag.

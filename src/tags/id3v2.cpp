@@ -5,6 +5,7 @@
 
 #include "tags/file_ops.h"
 #include "tags/genres.h"
+#include "tags/id3v1.h"
 #include "text/gbk.h"
 
 namespace tavik::tags {
@@ -31,8 +32,10 @@ int64_t SizeFromHeader(const unsigned char* header) {
 }
 
 // The old tag's extent for a rewrite or removal: 0 when there is none, -1
-// when the header cannot be read or claims more bytes than the file holds.
-int64_t ReplaceableTagSize(File& file) {
+// when the header cannot be read or claims more bytes than the audio before
+// an ID3v1 tag holds (removing them would cut into that tag). tag, when
+// given, receives the old tag's bytes.
+int64_t ReplaceableTagSize(File& file, std::string* tag = nullptr) {
   unsigned char header[kId3v2HeaderSize];
   Probe probe = ProbeHeader(file, header);
   if (probe == Probe::Failed) return -1;
@@ -40,8 +43,47 @@ int64_t ReplaceableTagSize(File& file) {
   int64_t tagSize = SizeFromHeader(header);
   int64_t fileSize = file.Size();
   if (fileSize < 0 || tagSize > fileSize) return -1;
+  // Only a tag that reaches into the last 128 bytes can meet an ID3v1 tag.
+  if (tagSize > fileSize - kId3v1Size) {
+    int64_t limit = LengthBeforeId3v1(file);
+    if (limit < 0 || tagSize > limit) return -1;
+  }
+  if (tag) {
+    tag->assign(reinterpret_cast<const char*>(header), sizeof header);
+    tag->resize(static_cast<size_t>(tagSize));
+    size_t want = tag->size() - sizeof header, got = 0;
+    if (!file.Seek(kId3v2HeaderSize, SeekFrom::Begin) ||
+        !file.Read(tag->data() + sizeof header, want, &got) || got != want)
+      return -1;
+  }
   return tagSize;
 }
+
+// The twelve frames a rewrite builds afresh, in the order it writes them:
+// each is its fixed content followed by its slot's text.
+struct WrittenFrame {
+  const char* id;
+  char flags;
+  std::string_view fixed;
+  std::string TagFields::*slot;
+};
+using namespace std::string_view_literals;
+constexpr std::string_view kTextFixed = "\0"sv;
+constexpr WrittenFrame kWritten[] = {
+    {"TRCK", 0x00, kTextFixed, &TagFields::track},
+    // 0x40: discard the frame when the file is altered.
+    {"TENC", 0x40, kTextFixed, &TagFields::encodedBy},
+    {"WXXX", 0x00, "\0\0"sv, &TagFields::url},
+    {"TCOP", 0x00, kTextFixed, &TagFields::rights},
+    {"TOPE", 0x00, kTextFixed, &TagFields::origArtist},
+    {"TCOM", 0x00, kTextFixed, &TagFields::composer},
+    {"COMM", 0x00, "\0CHS\0"sv, &TagFields::comment},
+    {"TCON", 0x00, kTextFixed, &TagFields::genre},
+    {"TYER", 0x00, kTextFixed, &TagFields::year},
+    {"TALB", 0x00, kTextFixed, &TagFields::album},
+    {"TPE1", 0x00, kTextFixed, &TagFields::artist},
+    {"TIT2", 0x00, kTextFixed, &TagFields::title},
+};
 
 uint32_t BigEndian32(std::string_view s, size_t at) {
   uint32_t v = 0;
@@ -71,11 +113,37 @@ size_t AfterByteOrderMark(std::string_view content) {
   return mark + 2;
 }
 
+// A 2.4 size: four 7-bit groups; false when a byte has its high bit set.
+bool Synchsafe32(std::string_view s, size_t at, uint32_t* value) {
+  *value = 0;
+  for (size_t i = 0; i < 4; ++i) {
+    auto b = static_cast<unsigned char>(s[at + i]);
+    if (b >= 0x80) return false;
+    *value = (*value << 7) | b;
+  }
+  return true;
+}
+
+bool IsFrameId(std::string_view id) {
+  for (char c : id)
+    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  return true;
+}
+
+bool IsWrittenId(std::string_view id) {
+  for (const WrittenFrame& w : kWritten)
+    if (id == w.id) return true;
+  return false;
+}
+
+void AppendBigEndian32(std::string& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
 void AppendFrame(std::string& tag, const char* id, char flags, std::string_view fixed,
                  std::string_view text) {
-  uint32_t size = static_cast<uint32_t>(fixed.size() + text.size());
   tag.append(id, 4);
-  for (int shift = 24; shift >= 0; shift -= 8) tag += static_cast<char>((size >> shift) & 0xFF);
+  AppendBigEndian32(tag, static_cast<uint32_t>(fixed.size() + text.size()));
   tag += flags;
   tag += '\0';
   tag.append(fixed);
@@ -138,7 +206,57 @@ std::string ResolveGenre(std::string_view s) {
   return n >= 0 && n < kGenreCount ? GenreNames[n] : std::string();
 }
 
-bool ReadId3v2(File& file, TagFields& fields) {
+std::string CarriedFrames(std::string_view tag) {
+  std::string out;
+  if (tag.size() < kId3v2HeaderSize) return out;
+  const auto major = static_cast<unsigned char>(tag[3]);
+  const auto flags = static_cast<unsigned char>(tag[5]);
+  // 2.2 frames have no 2.3 form; unsynchronised frames would be written
+  // into a tag that does not say so.
+  if ((major != 3 && major != 4) || (flags & 0x80)) return out;
+  size_t at = kId3v2HeaderSize;
+  if (flags & 0x40) {
+    // Extended header: its size leaves out its own 4 bytes in 2.3 only.
+    uint32_t n = 0;
+    if (tag.size() - at < 4) return out;
+    if (major == 3) n = BigEndian32(tag, at);
+    else if (!Synchsafe32(tag, at, &n)) return out;
+    const uint64_t skip = uint64_t{n} + (major == 3 ? 4 : 0);
+    if (skip > tag.size() - at) return out;
+    at += static_cast<size_t>(skip);
+  }
+  // Padding, a name that is no frame name or a frame running past the tag
+  // ends the walk: what follows cannot be told apart safely.
+  while (tag.size() - at >= 10) {
+    const size_t start = at;
+    std::string_view id = tag.substr(at, 4);
+    if (!IsFrameId(id)) break;
+    uint32_t size = 0;
+    if (major == 3) size = BigEndian32(tag, at + 4);
+    else if (!Synchsafe32(tag, at + 4, &size)) break;
+    if (size > tag.size() - at - 10) break;
+    at += 10 + size;
+    // A frame has at least one byte of content.
+    if (IsWrittenId(id) || size == 0) continue;
+    if (major == 3) {
+      out.append(tag.substr(start, at - start));
+      continue;
+    }
+    // 2.4: the status flags sit one bit lower than in 2.3. The format flags
+    // (grouping, compression, encryption, unsynchronisation, data length)
+    // change the content's layout, so such frames are dropped.
+    const auto status = static_cast<unsigned char>(tag[start + 8]);
+    if (tag[start + 9] != 0 || (status & ~0x70u) != 0) continue;
+    out.append(id);
+    AppendBigEndian32(out, size);
+    out += static_cast<char>(status << 1);
+    out += '\0';
+    out.append(tag.substr(start + 10, size));
+  }
+  return out;
+}
+
+bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   unsigned char header[kId3v2HeaderSize];
   if (ProbeHeader(file, header) != Probe::Present) return false;
   int64_t want = SizeFromHeader(header);
@@ -161,27 +279,15 @@ bool ReadId3v2(File& file, TagFields& fields) {
   fields.composer = ReadFrameText(tag, "TCOM");
   fields.url = ReadFrameText(tag, "WXXX");
   fields.encodedBy = ReadFrameText(tag, "TENC");
+  if (tcon) *tcon = fields.genre;
   if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
   return true;
 }
 
-std::string BuildId3v2(const TagFields& f) {
-  using namespace std::string_view_literals;
+std::string BuildId3v2(const TagFields& f, std::string_view carried) {
   std::string tag("ID3\x03\x00\x00\0\0\0\0"sv);
-  const auto t = "\0"sv;
-  AppendFrame(tag, "TRCK", 0x00, t, f.track);
-  // 0x40: discard the frame when the file is altered.
-  AppendFrame(tag, "TENC", 0x40, t, f.encodedBy);
-  AppendFrame(tag, "WXXX", 0x00, "\0\0"sv, f.url);
-  AppendFrame(tag, "TCOP", 0x00, t, f.rights);
-  AppendFrame(tag, "TOPE", 0x00, t, f.origArtist);
-  AppendFrame(tag, "TCOM", 0x00, t, f.composer);
-  AppendFrame(tag, "COMM", 0x00, "\0CHS\0"sv, f.comment);
-  AppendFrame(tag, "TCON", 0x00, t, f.genre);
-  AppendFrame(tag, "TYER", 0x00, t, f.year);
-  AppendFrame(tag, "TALB", 0x00, t, f.album);
-  AppendFrame(tag, "TPE1", 0x00, t, f.artist);
-  AppendFrame(tag, "TIT2", 0x00, t, f.title);
+  for (const WrittenFrame& w : kWritten) AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
+  tag.append(carried);
   tag.append(kId3v2Padding, '\0');
   auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
   for (size_t i = 0; i < 4; ++i) tag[6 + i] = static_cast<char>(size[i]);
@@ -189,9 +295,12 @@ std::string BuildId3v2(const TagFields& f) {
 }
 
 bool WriteId3v2(File& file, const TagFields& fields) {
-  int64_t old = ReplaceableTagSize(file);
+  std::string oldTag;
+  int64_t old = ReplaceableTagSize(file, &oldTag);
   if (old < 0) return false;
-  std::string tag = BuildId3v2(fields);
+  std::string tag = BuildId3v2(fields, CarriedFrames(oldTag));
+  // The size field holds 28 bits.
+  if (tag.size() - kId3v2HeaderSize >= (uint32_t{1} << 28)) return false;
   return file.Seek(0, SeekFrom::Begin) && ReplaceBytes(file, old, tag);
 }
 

@@ -18,11 +18,18 @@ bool HasId3v2(File& file);
 // Total size, header included, from the header's size bytes; -1 when they
 // cannot be read.
 int64_t Id3v2TagSize(File& file);
-bool ReadId3v2(File& file, TagFields& fields);
+// tcon, when given, receives the TCON text as stored, before ResolveGenre.
+bool ReadId3v2(File& file, TagFields& fields, std::string* tcon = nullptr);
 std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
-std::string BuildId3v2(const TagFields& fields);
-// Both refuse (false, file untouched) a header whose size runs past the end.
+// The twelve frames, then the carried frames, then the padding.
+std::string BuildId3v2(const TagFields& fields, std::string_view carried = {});
+// The frames of an existing tag (header included) that a rewrite keeps: all
+// but the twelve it writes, in their order, as ID3v2.3 frames. Frames that
+// cannot be told apart or given a 2.3 form are left out (see the definition).
+std::string CarriedFrames(std::string_view tagBytes);
+// Both refuse (false, file untouched) a header whose size runs past the end
+// of the file or into its ID3v1 tag. A rewrite keeps CarriedFrames.
 bool WriteId3v2(File& file, const TagFields& fields);
 bool DeleteId3v2(File& file);
 std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value);

@@ -89,6 +89,14 @@ std::vector<ParsedFrame> Walk(const std::string& tag) {
   return frames;
 }
 
+// The tag a rewrite writes when frames are kept: they follow the twelve.
+std::string WithFrames(const TagFields& f, const std::string& kept) {
+  std::string tag = BuildId3v2(f);
+  tag.insert(tag.size() - kId3v2Padding, kept);
+  auto s = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - 10));
+  return tag.replace(6, 4, std::string(s.begin(), s.end()));
+}
+
 TEST(Id3v2Build, EmptyTagIsTheFixedTemplate) {
   std::string tag = BuildId3v2({});
   ASSERT_EQ(tag.size(), 1024u);
@@ -249,10 +257,37 @@ TEST(Id3v2Write, LengthsAfterWritingAndRewriting) {
   f.title = "T";
   ASSERT_TRUE(WriteId3v2(file, f));
   EXPECT_EQ(file.data, BuildId3v2(f) + audio);
-  // Every other frame and the old padding go.
-  MemoryFile foreign(Tag(Frame("APIC", std::string(5000, 'p')) + std::string(3000, '\0')) + audio);
+  // Other frames stay, behind the twelve; the old padding goes.
+  std::string apic = Frame("APIC", std::string(5000, 'p'));
+  MemoryFile foreign(Tag(apic + std::string(3000, '\0')) + audio);
   ASSERT_TRUE(WriteId3v2(foreign, {}));
-  EXPECT_EQ(foreign.data, BuildId3v2({}) + audio);
+  EXPECT_EQ(foreign.data, WithFrames({}, apic) + audio);
+}
+
+TEST(Id3v2Write, WalksTheOldFramesToKeepThem) {
+  TagFields f;
+  f.title = "New";
+  auto rewrite = [&](const std::string& old) {
+    MemoryFile file(old + "audio");
+    EXPECT_TRUE(WriteId3v2(file, f));
+    return file.data.substr(0, file.data.size() - 5);
+  };
+  const std::string z(1, '\0'), big(300, 'b');
+  // 2.3: byte for byte, flags and all, in their order; the twelve are built anew.
+  std::string priv = Frame("PRIV", "owner" + z + "data"), txxx = Frame("TXXX", z + "g" + z + "1");
+  priv[8] = '\x80';
+  EXPECT_EQ(rewrite(Tag(Frame("TIT2", z + "Old") + priv + Frame("TCON", z) + txxx + z + z)),
+            WithFrames(f, priv + txxx));
+  // 2.4: synchsafe sizes become 8-bit ones; format flags drop the frame.
+  auto v24 = [&](std::string id, const std::string& content, char format) {
+    auto s = EncodeSynchsafe(static_cast<uint32_t>(content.size()));
+    return id + std::string(s.begin(), s.end()) + z + format + content;
+  };
+  EXPECT_EQ(rewrite(Tag(v24("APIC", big, 0) + v24("TXXX", "x", 0x01) + v24("TDRC", "y", 0x40), 4)),
+            WithFrames(f, Frame("APIC", big)));
+  EXPECT_EQ(rewrite(Tag(Frame("PIC", big), 2)), BuildId3v2(f));
+  // A frame running past the tag ends the walk.
+  EXPECT_EQ(rewrite(Tag(txxx + Frame("APIC", big, 400) + priv)), WithFrames(f, txxx));
 }
 
 TEST(Id3v2Write, LeavesAudioAndId3v1Alone) {

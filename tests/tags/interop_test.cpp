@@ -227,7 +227,7 @@ for fr in t.values():
 #endif
 }
 
-TEST(Interop, OurReaderReadsMutagenTags) {
+TEST(Interop, OurReaderReadsMutagenTagsAndARewriteKeepsTheirOtherFrames) {
   REQUIRE_MUTAGEN();
 #ifndef _WIN32
   for (int version : {3, 4}) {
@@ -239,7 +239,7 @@ TEST(Interop, OurReaderReadsMutagenTags) {
       auto v = RunPython(dir, R"py(
 import sys
 from mutagen.id3 import (ID3, TIT2, TPE1, TALB, TRCK, TYER, TDRC, TCON, COMM, TOPE, TCOP,
-                         TCOM, WXXX, TENC)
+                         TCOM, WXXX, TENC, APIC, TXXX)
 path, ver, enc = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 t = ID3()
 t.add(TIT2(encoding=enc, text="Mutagen Title"))
@@ -255,17 +255,20 @@ t.add(TCOP(encoding=enc, text="Mutagen Rights"))
 t.add(TCOM(encoding=enc, text="Mutagen Composer"))
 t.add(WXXX(encoding=enc, desc="", url="http://m.example/"))
 t.add(TENC(encoding=enc, text="Mutagen Enc"))
+t.add(APIC(encoding=enc, mime="image/png", type=3, desc="", data=b"pic" * 200))
+t.add(TXXX(encoding=enc, desc="replaygain_track_gain", text="-6.50 dB"))
 t.save(path, v2_version=ver)
 print("saved=1")
 )py",
                          Quote(ToNativePath(path)) + " " + std::to_string(version) + " " +
                              std::to_string(encoding));
       ASSERT_EQ(v["saved"], "1");
-      auto file = SystemFileSystem().Open(path, FileAccess::Read, FileShare::Read,
+      auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None,
                                           FileCreate::OpenExisting);
       ASSERT_TRUE(file);
       TagFields f;
-      ASSERT_TRUE(ReadId3v2(*file, f));
+      std::string tcon;
+      ASSERT_TRUE(ReadId3v2(*file, f, &tcon));
       EXPECT_EQ(f.title, "Mutagen Title");
       EXPECT_EQ(f.artist, "Mutagen Artist");
       EXPECT_EQ(f.album, "Mutagen Album");
@@ -278,6 +281,23 @@ print("saved=1")
       EXPECT_EQ(f.composer, "Mutagen Composer");
       EXPECT_EQ(f.url, "http://m.example/");
       EXPECT_EQ(f.encodedBy, "Mutagen Enc");
+
+      // The title changed as the dialog writes it: the picture, the user
+      // text and the genre as stored stay.
+      f.title = "New Title";
+      f.genre = tcon;
+      ASSERT_TRUE(WriteId3v2(*file, f));
+      file.reset();
+      v = RunPython(dir, R"py(
+import sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], translate=False, load_v1=False)
+p = t.getall("APIC")[0]
+print("read=%d.%d.%d|%s|%s|%s|%d|%s" % (t.version + (t["TIT2"].text[0], "/".join(t["TCON"].genres),
+      p.mime, p.data == b"pic" * 200, t["TXXX:replaygain_track_gain"].text[0])))
+)py",
+                    Quote(ToNativePath(path)));
+      EXPECT_EQ(v["read"], "2.3.0|New Title|Rock|image/png|1|-6.50 dB");
     }
   }
 #endif

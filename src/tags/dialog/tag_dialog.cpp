@@ -60,12 +60,14 @@ void TagDialog::Wire() {
     int sel = f_["流派1组合框"].selected;
     if (sel == state_.lastGenre1) return;
     state_.lastGenre1 = sel;
+    genrePicked1_ = true;
     V1Changed();
   };
   f_["流派2组合框"].onSelChange = [this] {
     int sel = f_["流派2组合框"].selected;
     if (sel == state_.lastGenre2) return;
     state_.lastGenre2 = sel;
+    genrePicked2_ = true;
     V2Changed();
   };
   f_["ID3v1选择框"].onClick = [this] { SetV1FieldsEnabled(); };
@@ -96,15 +98,15 @@ void TagDialog::Load() {
     f_.SetText(f_["年代1编辑框"], v1.year);
     f_.SetText(f_["音轨1编辑框"], v1.track);
     f_.SetText(f_["注释1编辑框"], v1.comment);
-    int genre = text::TextToInt(v1.genre);
-    if (genre >= 0 && genre < kGenreCount)
-      f_.SetSelected(f_["流派1组合框"], ItemWithValue(f_["流派1组合框"], genre));
+    loadedGenre1_ = text::TextToInt(v1.genre);
+    if (loadedGenre1_ >= 0 && loadedGenre1_ < kGenreCount)
+      f_.SetSelected(f_["流派1组合框"], ItemWithValue(f_["流派1组合框"], loadedGenre1_));
   } else {
     f_.SetChecked(f_["ID3v1选择框"], false);
     SetV1FieldsEnabled();
   }
   TagFields v2;
-  if (ReadId3v2(*file, v2)) {
+  if (ReadId3v2(*file, v2, &loadedTcon_)) {
     f_.SetChecked(f_["ID3v2选择框"], true);
     f_.SetText(f_["音轨2编辑框"], v2.track);
     f_.SetText(f_["歌曲名2编辑框"], v2.title);
@@ -160,6 +162,7 @@ void TagDialog::CopyV1ToV2() {
   f_.SetText(f_["专辑2编辑框"], f_["专辑1编辑框"].text);
   f_.SetText(f_["年代2编辑框"], f_["年代1编辑框"].text);
   f_.SetSelected(f_["流派2组合框"], f_["流派1组合框"].selected);
+  genrePicked2_ = true;
   f_.SetText(f_["注释2编辑框"], f_["注释1编辑框"].text);
 }
 
@@ -173,6 +176,7 @@ void TagDialog::CopyV2ToV1() {
   f_.SetText(f_["专辑1编辑框"], text::CutBytes(f_["专辑2编辑框"].text, 30));
   f_.SetText(f_["年代1编辑框"], f_["年代2编辑框"].text);
   f_.SetSelected(f_["流派1组合框"], f_["流派2组合框"].selected);
+  genrePicked1_ = true;
   f_.SetText(f_["注释1编辑框"], text::CutBytes(f_["注释2编辑框"].text, 30));
 }
 
@@ -183,7 +187,8 @@ void TagDialog::Update() {
   if (state_.v1Changed) {
     if (f_["ID3v1选择框"].checked) {
       const Control& genre = f_["流派1组合框"];
-      int number = genre.selected >= 0 ? genre.items[genre.selected].value : -1;
+      int number = genrePicked1_ && genre.selected >= 0 ? genre.items[genre.selected].value
+                                                        : loadedGenre1_;
       bool ok = file && WriteId3v1(*file, f_["歌曲名1编辑框"].text, f_["艺术家1编辑框"].text,
                                    f_["专辑1编辑框"].text, f_["年代1编辑框"].text,
                                    f_["注释1编辑框"].text, f_["音轨1编辑框"].text, number);
@@ -208,9 +213,11 @@ void TagDialog::Update() {
       t.url = f_["URL编辑框"].text;
       t.encodedBy = f_["编码者编辑框"].text;
       const Control& genre = f_["流派2组合框"];
-      if (genre.selected >= 0) {
+      if (genrePicked2_ && genre.selected >= 0) {
         const ui::ComboItem& item = genre.items[genre.selected];
         t.genre = "(" + text::NumberToText(item.value) + ")" + item.text;
+      } else {
+        t.genre = loadedTcon_;
       }
       if (file && WriteId3v2(*file, t)) Message("ID3v2标签更新成功！", ui::MsgIcon::None);
       else Message("ID3v2标签更新失败！", ui::MsgIcon::Error);

@@ -45,6 +45,11 @@ class TagDialog {
   FileSystem& fs_;
   std::string path_;
   TagDialogState& state_;
+  // A genre not picked (or copied) in this opening writes back what the
+  // file held: the ID3v1 byte (-1 for none) and the TCON text as stored.
+  int loadedGenre1_ = -1;
+  std::string loadedTcon_;
+  bool genrePicked1_ = false, genrePicked2_ = false;
 };
 
 }  // namespace tavik::tags
