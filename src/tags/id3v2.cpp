@@ -26,9 +26,13 @@ Probe ProbeHeader(File& file, unsigned char* header) {
   return Probe::Present;
 }
 
+// The whole extent: header, stated size and, in 2.4, a footer, which would
+// otherwise stay in front of the audio when the tag is removed.
 int64_t SizeFromHeader(const unsigned char* header) {
+  const bool footer = header[3] == 4 && (header[5] & 0x10);
   return (int64_t{header[6] & 0x7Fu} << 21) + ((header[7] & 0x7Fu) << 14) +
-         ((header[8] & 0x7Fu) << 7) + (header[9] & 0x7Fu) + kId3v2HeaderSize;
+         ((header[8] & 0x7Fu) << 7) + (header[9] & 0x7Fu) + kId3v2HeaderSize +
+         (footer ? kId3v2HeaderSize : 0);
 }
 
 // The old tag's extent for a rewrite or removal: 0 when there is none, -1

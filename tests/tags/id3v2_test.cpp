@@ -333,6 +333,12 @@ TEST(Id3v2Delete, RemovesTheStatedExtent) {
   MemoryFile file(BuildId3v2(AllFields()) + "audio");
   EXPECT_TRUE(DeleteId3v2(file));
   EXPECT_EQ(file.data, "audio");
+  using namespace std::string_literals;
+  std::string footed = Tag(Frame("TIT2", "\0T"s), 4);
+  footed[5] = 0x10;  // a footer follows the stated size
+  MemoryFile withFooter(footed + "3DI\x04\0\x10\0\0\0\x0b"s + "audio");
+  EXPECT_TRUE(DeleteId3v2(withFooter));
+  EXPECT_EQ(withFooter.data, "audio");
 }
 
 }  // namespace
