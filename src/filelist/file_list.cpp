@@ -224,12 +224,10 @@ void FileList::FillRows(unsigned columns, int first, int last, const std::string
     if ((columns & kPaths) && now[r].cells[kPath] != path) form.SetCell(list, r, kPath, path);
   }
 
-  // New names of rows this call did not cover disappear, down to the first
-  // row that has none.
-  for (int r = std::max(last + 1, 0); r < rowCount; ++r) {
-    if (form.Rows(list)[r].cells[kNewName].empty()) break;
-    form.SetCell(list, r, kNewName, "");
-  }
+  // New names of rows this call did not cover disappear, all the way down:
+  // a row without one (an MP3 item without a tag) may stand above older ones.
+  for (int r = std::max(last + 1, 0); r < rowCount; ++r)
+    if (!form.Rows(list)[r].cells[kNewName].empty()) form.SetCell(list, r, kNewName, "");
 }
 
 void FileList::DeleteSelected() {

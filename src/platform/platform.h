@@ -40,6 +40,13 @@ struct DirEntry {
   bool readOnly = false;
 };
 
+// The longest full path, in bytes, that the ANSI file functions of Windows
+// open: MAX_PATH (260) counts the terminator. Windows moves a file to a
+// longer path but will not open it or move it back.
+constexpr size_t kLongestPath = 259;
+// The longest file name Linux file systems hold, in UTF-8 bytes.
+constexpr size_t kLongestLinuxName = 255;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -50,7 +57,10 @@ class FileSystem {
                     const std::function<void(const DirEntry&)>& onEntry) = 0;
   virtual bool Exists(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
-  // Renames a file; never replaces an existing target.
+  // Renames a file; never replaces an existing target, and refuses a target
+  // that could not be used afterwards: longer than kLongestPath, or, where
+  // files live on Linux (natively or under Wine), a name longer than
+  // kLongestLinuxName.
   virtual bool Move(const std::string& from, const std::string& to) = 0;
   virtual std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
                                      FileCreate create) = 0;

@@ -164,6 +164,7 @@ void Engine::ComputeMp3Names() {
         break;
       case tags::ReadResult::TagRead:
         out[i] = tags::BuildMp3Name(pieces, fields);
+        setStatus(i, "");  // a mark from an earlier pass is wrong now
         break;
     }
   }

@@ -260,12 +260,12 @@ TEST_F(FileListTest, FillRowsClearsStaleStatusesAndNewNamesBelowTheRange) {
   }
   // Only row 0 is looked at: a status further down survives when row 0 has none.
   form.SetCell(lv, 3, kStatus, "更名失败");
-  form.SetCell(lv, 3, kNewName, "");  // a gap ends the clearing below the range
+  form.SetCell(lv, 3, kNewName, "");  // a gap does not end the clearing below the range
   list.FillRows(kNewNames, 0, 0, "");
   EXPECT_EQ(Row(0).cells[kNewName], "n0");
   EXPECT_EQ(Row(1).cells[kNewName], "");
   EXPECT_EQ(Row(2).cells[kNewName], "");
-  EXPECT_EQ(Row(4).cells[kNewName], "n4");
+  EXPECT_EQ(Row(4).cells[kNewName], "");
   EXPECT_EQ(Row(3).cells[kStatus], "更名失败");
   // An empty range clears from row 0 down.
   list.FillRows(kNewNames, 0, -1, "");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 
+#include "filelist/test_dirs.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 
@@ -116,6 +117,72 @@ TEST(FileSystem, CaseOnlyMoveChangesTheName) {
   ASSERT_TRUE(fs.Move(t / "song.mp3", t / "SONG.MP3"));
   std::set<std::string> names = ListNames(t.path(), false);
   EXPECT_EQ(names, std::set<std::string>{"SONG.MP3"});
+}
+
+#ifdef _WIN32
+// A second spelling of a name in a Linux folder, which Win32 calls cannot
+// make under Wine (they fold case): a Linux program makes it. False where
+// the folder folds case itself.
+bool MakeSecondSpelling(const std::string& dir, const std::string& name) {
+  auto spawn = reinterpret_cast<int(__cdecl*)(char* const*, int)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+  auto unixName = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!spawn || !unixName) return false;
+  char* base = unixName(std::wstring(dir.begin(), dir.end()).c_str());  // temp paths are ASCII
+  std::string path = std::string(base) + "/" + name;
+  HeapFree(GetProcessHeap(), 0, base);
+  char* argv[] = {const_cast<char*>("touch"), path.data(), nullptr};
+  return spawn(argv, 1) == 0 && ListNames(dir, false).count(name);
+}
+
+// Wine takes any spelling for a name, so a case-only move (through a
+// temporary name) must not start while another spelling is there: neither
+// the step on nor the step back would find its name free.
+TEST(FileSystem, CaseOnlyMoveBesideAnotherSpellingLeavesEveryFileWhereItWas) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "a.txt", "lower"));
+  if (!MakeSecondSpelling(t.path(), "A.TXT")) GTEST_SKIP() << "this folder folds case";
+  EXPECT_FALSE(fs.Move(t / "a.txt", t / "A.TXT"));
+  EXPECT_FALSE(fs.Move(t / "A.TXT", t / "a.txt"));  // undo after the old name was taken
+  ASSERT_TRUE(MakeSecondSpelling(t.path(), "A.txt"));
+  // Wine answers a free spelling with the first one its listing holds,
+  // which for one of these is the source itself.
+  for (const char* source : {"a.txt", "A.TXT", "A.txt"})
+    EXPECT_FALSE(fs.Move(t / source, t / "a.TxT")) << source;
+  EXPECT_EQ(ListNames(t.path(), false), (std::set<std::string>{"A.TXT", "A.txt", "a.txt"}));
+  std::string data;
+  EXPECT_TRUE(ReadWholeFile(t / "a.txt", &data) && data == "lower");
+}
+#endif
+
+// Windows opens no path of 260 bytes or more (MAX_PATH counts the
+// terminator), Linux holds names of up to 255 UTF-8 bytes (中 takes three),
+// and a case-only move needs room for its temporary name: a move past these
+// is refused, the longest that fit work both ways.
+TEST(FileSystem, MoveRefusesNamesTooLongToUseAfterwards) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  ASSERT_TRUE(WriteWholeFile(t / "f", "x"));
+  const std::string dir = t.path() + "\\";
+  const std::string longest(259 - dir.size(), 'p');
+  std::string cjk;
+  for (int i = 0; i < 84; ++i) cjk += "中";
+  // Wine refuses some names a little too long and cuts longer ones short.
+  const std::pair<std::string, std::string> cases[] = {{longest, longest + "q"},
+                                                       {cjk + "abc", cjk + "abc中中中"}};
+  for (const auto& [fits, over] : cases) {
+    EXPECT_TRUE(fs.Move(t / "f", dir + fits)) << fits.size();
+    EXPECT_TRUE(fs.Move(dir + fits, t / "f")) << fits.size();
+    EXPECT_FALSE(fs.Move(t / "f", dir + over)) << over.size();
+  }
+  EXPECT_EQ(ListNames(t.path(), false), std::set<std::string>{"f"});
+  const std::string deep = dir + std::string(245 - dir.size(), 'd');
+  ASSERT_TRUE(testing::MakeDirectory(deep));
+  ASSERT_TRUE(WriteWholeFile(deep + "\\a", "x"));
+  bool moved = fs.Move(deep + "\\a", deep + "\\A");
+  EXPECT_EQ(ListNames(deep, false), std::set<std::string>{moved ? "A" : "a"});
 }
 
 TEST(FileSystem, MoveRefusesAFileThatIsOpen) {

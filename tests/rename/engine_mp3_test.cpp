@@ -83,7 +83,7 @@ TEST_F(Mp3EngineTest, EmptyRuleEmptiesNamesAndKeepsStatuses) {
   EXPECT_EQ(Cell(1, kTagStatus), "非MP3文件");
 }
 
-TEST_F(Mp3EngineTest, UnreadableFileGetsNoNameAndKeepsItsStatus) {
+TEST_F(Mp3EngineTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
   AddBytes({{"gone.mp3", kAudio}, {"fine.mp3", V1("T", "A")}});
   EXPECT_EQ(Names("#2"), (V{"", "T.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "无标签");
@@ -91,11 +91,11 @@ TEST_F(Mp3EngineTest, UnreadableFileGetsNoNameAndKeepsItsStatus) {
   ASSERT_TRUE(SystemFileSystem().Move(Path("gone.mp3"), Path("moved")));
   EXPECT_EQ(Names("#2-#1"), (V{"", "T-A.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "无标签");
-  // Back with a readable tag: the earlier status is not cleared either.
+  // Back with a readable tag: the name comes from it and the mark goes.
   ASSERT_TRUE(testing::WriteWholeFile(Path("moved"), V1("N", "M")));
   ASSERT_TRUE(SystemFileSystem().Move(Path("moved"), Path("gone.mp3")));
   EXPECT_EQ(Names("#2"), (V{"N.mp3", "T.mp3"}));
-  EXPECT_EQ(Cell(0, kTagStatus), "无标签");
+  EXPECT_EQ(Cell(0, kTagStatus), "");
 }
 
 TEST_F(Mp3EngineTest, RenameUsesTheTagNames) {

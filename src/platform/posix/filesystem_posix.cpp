@@ -176,8 +176,13 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Move(const std::string& from, const std::string& to) override {
+    // The limits the Win32 layer keeps: Linux itself would take the long
+    // paths and answer the long names with ENAMETOOLONG.
+    if (to.size() > kLongestPath) return false;
     std::string src, dst;
     if (!ToUsablePath(from, &src) || !ToUsablePath(to, &dst)) return false;
+    size_t slash = dst.rfind('/');
+    if (dst.size() - (slash == std::string::npos ? 0 : slash + 1) > kLongestLinuxName) return false;
     if (IsOpenHere(src)) return false;  // Windows refuses to move an open file
     // Windows reports a move onto the file's own name as done.
     if (src == dst) {

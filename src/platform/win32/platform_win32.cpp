@@ -60,6 +60,65 @@ class Win32File final : public File {
   HANDLE h_;
 };
 
+std::wstring Wide(UINT from, std::string_view in) {
+  int wn = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
+  std::wstring w(wn, L'\0');
+  MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), w.data(), wn);
+  return w;
+}
+
+std::string Convert(UINT from, UINT to, std::string_view in) {
+  if (in.empty()) return {};
+  std::wstring w = Wide(from, in);
+  int wn = static_cast<int>(w.size());
+  int n = WideCharToMultiByte(to, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(to, 0, w.data(), wn, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+bool RunningUnderWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+constexpr UINT kGbk = 936;
+
+// The part after the last "\".
+std::string_view NameOf(const std::string& path) {
+  size_t slash = text::FindLast(path, '\\');
+  return std::string_view(path).substr(slash == text::npos ? 0 : slash + 1);
+}
+
+// Wine keeps a file under the UTF-8 form of its name and cuts a longer one
+// short while the move reports success.
+bool FitsLinuxName(const std::string& path) {
+  return Convert(kGbk, CP_UTF8, NameOf(path)).size() <= kLongestLinuxName;
+}
+
+// Whether a file other than `from` answers to the name of `to` (in the same
+// folder). Windows folds case, so only the file itself answers to another
+// spelling of its name; Wine folds case on Linux folders that may hold
+// several spellings and takes whichever it meets, and lists them all only
+// for a pattern.
+bool AnotherFileAnswersTo(const std::string& from, const std::string& to) {
+  std::string pattern = to + (RunningUnderWine() ? "*" : "");
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const std::string_view fromName = NameOf(from);
+  const std::wstring toName = Wide(kGbk, NameOf(to));
+  bool other = false;
+  do {
+    std::wstring found = Wide(kGbk, fd.cFileName);
+    other = fromName != fd.cFileName &&
+            CompareStringOrdinal(found.data(), static_cast<int>(found.size()), toName.data(),
+                                 static_cast<int>(toName.size()), TRUE) == CSTR_EQUAL;
+  } while (!other && FindNextFileA(h, &fd));
+  FindClose(h);
+  return other;
+}
+
 bool IsCaseOnlyChange(const std::string& a, const std::string& b) {
   return a != b && text::EqualsIgnoreAsciiCase(a, b);
 }
@@ -98,14 +157,19 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool Move(const std::string& from, const std::string& to) override {
+    if (to.size() > kLongestPath || (RunningUnderWine() && !FitsLinuxName(to))) return false;
     if (!IsCaseOnlyChange(from, to)) return MoveFileA(from.c_str(), to.c_str()) != 0;
     // Wine reports success for a change of letter case alone and keeps the
-    // old name; going through a unique intermediate name works everywhere.
+    // old name; going through a unique intermediate name works everywhere,
+    // as long as the steps on and back are sure to find their names free
+    // and the intermediate path can serve as a source.
+    if (AnotherFileAnswersTo(from, to)) return false;
     size_t slash = text::FindLast(from, '\\');
     std::string dir = slash == text::npos ? std::string() : from.substr(0, slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string temp = dir + "~tvk" + std::to_string(GetCurrentProcessId()) + "_" +
                          std::to_string(GetTickCount() + attempt) + ".tmp";
+      if (temp.size() > kLongestPath) return false;
       if (GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
       if (!MoveFileA(from.c_str(), temp.c_str())) return false;
       if (MoveFileA(temp.c_str(), to.c_str())) return true;
@@ -142,17 +206,6 @@ class Win32Profile final : public Profile {
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
   }
 };
-
-std::string Convert(UINT from, UINT to, std::string_view in) {
-  if (in.empty()) return {};
-  int wn = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
-  std::wstring w(wn, L'\0');
-  MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), w.data(), wn);
-  int n = WideCharToMultiByte(to, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(to, 0, w.data(), wn, out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 }  // namespace
 
