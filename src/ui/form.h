@@ -229,10 +229,10 @@ class FormObserver {
   virtual void StatusChanged(int pane) = 0;
   virtual void TitleChanged() = 0;
   virtual void WindowRectChanged() = 0;
-  // List view: rows appended/removed (count changed), one row's cells or
-  // image, the selection of every row.
+  // List view: rows appended/removed (count changed), one cell of a row
+  // (column 0-4) or its image (column -1), the selection of every row.
   virtual void ListCountChanged(Control& list) = 0;
-  virtual void ListRowChanged(Control& list, int row) = 0;
+  virtual void ListRowChanged(Control& list, int row, int column) = 0;
   virtual void ListSelectionChanged(Control& list) = 0;
 };
 
