@@ -141,6 +141,11 @@ void HeadlessShell::RunModal(Form& dialog, Form& owner) {
   }
   owner.inputBlocked = ownerWasBlocked;
   RemoveOpen(dialog);
+  // The dialog usually lives on its opener's stack and is gone once this
+  // returns: nothing may point at it or at its observer afterwards.
+  auto it = live_.find(&dialog);
+  if (dialog.observer() == it->second.get()) dialog.SetObserver(nullptr);
+  live_.erase(it);
 }
 
 void HeadlessShell::Destroy(Form& form) {
