@@ -140,8 +140,8 @@ void FileList::AddDirectory(std::string directory, bool given) {
 int32_t FileList::ScanDirectory(std::string directory) {
   directory = WithBackslash(std::move(directory));
   const size_t before = oldNames.size();
-  ctx_.fs.List(directory, [this](const DirEntry& e) {
-    if (!e.isDirectory) oldNames.push_back(e.name);
+  ctx_.fs.List(directory, [this](DirEntry& e) {
+    if (!e.isDirectory) oldNames.push_back(std::move(e.name));
   });
   // The other tables follow in one step each rather than growing with
   // every entry.

@@ -52,9 +52,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Calls onEntry for every entry of the directory (its path ending in "\"
   // or not), in the order the system returns them, "." and ".." included
-  // where the system returns them. False when the directory cannot be read.
-  virtual bool List(const std::string& directory,
-                    const std::function<void(const DirEntry&)>& onEntry) = 0;
+  // where the system returns them. onEntry may take the entry's name; the
+  // next entry is written over it. False when the directory cannot be read.
+  virtual bool List(const std::string& directory, const std::function<void(DirEntry&)>& onEntry) = 0;
   virtual bool Exists(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
   // Renames a file; never replaces an existing target, and refuses a target

@@ -444,14 +444,14 @@ void Form::SetCell(Control& list, int row, int column, const std::string& text) 
   ListData& data = List(list);
   if (row < 0 || row >= static_cast<int>(data.rows.size()) || column < 0 || column >= 5) return;
   data.rows[row].cells[column] = text;
-  if (observer_) observer_->ListRowChanged(list, row);
+  if (observer_) observer_->ListRowChanged(list, row, column);
 }
 
 void Form::SetImage(Control& list, int row, int image) {
   ListData& data = List(list);
   if (row < 0 || row >= static_cast<int>(data.rows.size())) return;
   data.rows[row].image = image;
-  if (observer_) observer_->ListRowChanged(list, row);
+  if (observer_) observer_->ListRowChanged(list, row, -1);
 }
 
 void Form::SetRowSelected(Control& list, int row, bool selected) {

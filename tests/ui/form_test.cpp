@@ -83,7 +83,7 @@ struct Recorder : FormObserver {
   void TitleChanged() override {}
   void WindowRectChanged() override { ++rectChanges; }
   void ListCountChanged(Control&) override { ++listCounts; }
-  void ListRowChanged(Control&, int) override { ++listRows; }
+  void ListRowChanged(Control&, int, int) override { ++listRows; }
   void ListSelectionChanged(Control&) override { ++listSelections; }
 };
 

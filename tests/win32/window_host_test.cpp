@@ -231,6 +231,48 @@ TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
   EXPECT_EQ(inked(), 0) << "no stale row left on screen";
 }
 
+// A changed cell is drawn again where it shows, in the column's place after
+// the user dragged it, and nothing else is: a row below the page is read when
+// it scrolls in, so changing it costs no drawing.
+TEST_F(Win32Mirror, AChangedCellIsDrawnAgainWhereItShowsAndNowhereElse) {
+  Control& list = form["显示超级列表框"];
+  HWND h = H("显示超级列表框");
+  std::vector<ListRow> rows(100);
+  for (size_t i = 0; i < rows.size(); ++i) rows[i].cells[0] = "歌曲" + std::to_string(i) + ".mp3";
+  form.AppendRows(list, std::move(rows));
+  Pump();
+  int order[5] = {1, 0, 2, 3, 4};  // the new names first
+  ASSERT_TRUE(ListView_SetColumnOrderArray(h, 5, order));
+  InvalidateRect(h, nullptr, TRUE);
+  UpdateWindow(GetParent(h));
+  ASSERT_FALSE(GetUpdateRect(h, nullptr, FALSE));
+  auto dirty = [&](int row, int column) {
+    RECT r;
+    ListView_GetSubItemRect(h, row, column, LVIR_LABEL, &r);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(h, rgn, FALSE);
+    bool in = PtInRegion(rgn, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    DeleteObject(rgn);
+    return in;
+  };
+
+  form.SetCell(list, 90, 1, "新名字.mp3");
+  host->FlushPending();
+  EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE)) << "row 90 is below the page";
+  form.SetCell(list, 2, 1, "新名字.mp3");
+  host->FlushPending();
+  EXPECT_TRUE(dirty(2, 1));
+  EXPECT_FALSE(dirty(2, 2)) << "the path column did not change";
+  UpdateWindow(h);
+  form.SetImage(list, 4, 0);  // shown in the status column
+  host->FlushPending();
+  EXPECT_TRUE(dirty(4, 3));
+  UpdateWindow(h);
+  char buf[64];
+  ListView_GetItemText(h, 2, 1, buf, sizeof buf);
+  EXPECT_STREQ(buf, "新名字.mp3");
+}
+
 TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
   HWND tb = H("工具条");
   EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));  // as created

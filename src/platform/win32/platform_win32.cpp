@@ -125,8 +125,7 @@ bool IsCaseOnlyChange(const std::string& a, const std::string& b) {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  bool List(const std::string& directory,
-            const std::function<void(const DirEntry&)>& onEntry) override {
+  bool List(const std::string& directory, const std::function<void(DirEntry&)>& onEntry) override {
     std::string pattern = directory;
     if (pattern.empty() || pattern.back() != '\\' || text::FindLast(pattern, '\\') != pattern.size() - 1)
       pattern += '\\';

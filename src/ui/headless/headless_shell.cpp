@@ -25,7 +25,7 @@ class HeadlessShell::FrameObserver : public FormObserver {
   }
   void TitleChanged() override {}
   void ListCountChanged(Control&) override {}
-  void ListRowChanged(Control&, int) override {}
+  void ListRowChanged(Control&, int, int) override {}
   void ListSelectionChanged(Control&) override {}
 
  private:

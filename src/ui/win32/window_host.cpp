@@ -13,6 +13,7 @@ namespace tavik::ui {
 namespace {
 
 constexpr UINT kFlushMessage = WM_APP + 1;
+constexpr int kImageColumn = 3;  // the cell that shows a row's status image
 const char kFormClass[] = "TavikForm";
 
 COLORREF ToColorRef(int32_t c) { return static_cast<COLORREF>(c); }
@@ -652,13 +653,15 @@ void WindowHost::ListCountChanged(Control& list) {
   }
 }
 
-void WindowHost::ListRowChanged(Control& list, int row) {
-  auto it = dirtyRows_.find(&list);
+void WindowHost::ListRowChanged(Control& list, int row, int column) {
+  unsigned bit = 1u << (column < 0 ? kImageColumn : column);
+  auto it = std::find_if(dirtyRows_.begin(), dirtyRows_.end(), [&](const DirtyRows& d) { return d.list == &list; });
   if (it == dirtyRows_.end()) {
-    dirtyRows_[&list] = {row, row};
+    dirtyRows_.push_back({&list, row, row, bit});
   } else {
-    it->second.first = std::min(it->second.first, row);
-    it->second.second = std::max(it->second.second, row);
+    it->first = std::min(it->first, row);
+    it->last = std::max(it->last, row);
+    it->columns |= bit;
   }
   if (!flushPosted_) {
     flushPosted_ = true;
@@ -722,16 +725,52 @@ void WindowHost::SetListCount(HWND h, int count) {
   DeleteObject(rgn);
 }
 
+// A virtual list reads a row's cells when it draws the row, so of the rows
+// that changed only those on screen are drawn again, and of those only the
+// columns that changed, in one invalidation; the other rows are read when
+// they scroll in. ListView_RedrawItems over every changed row costs Wine a
+// call to its server per row, even off screen: a preview of 100,000 rows
+// spent 4 to 6 s there against 5 ms for computing the names (bench_e2e).
+// Over the rows on screen alone it took 0.7 ms and the paint of those whole
+// rows 1.8 ms; one strip of the changed column takes 0.05 ms and its paint
+// 1.4 ms (Wine still draws the first column of every row in the strip, as
+// full-row selection wants).
+void WindowHost::RedrawListRows(HWND h, int first, int last, unsigned columns) {
+  int top = ListView_GetTopIndex(h);
+  // The row cut off at the bottom of the page counts too.
+  first = std::max(first, top);
+  last = std::min(last, top + ListView_GetCountPerPage(h));
+  RECT strip, lastRow;
+  if (first > last || !ListView_GetItemRect(h, first, &strip, LVIR_BOUNDS) ||
+      !ListView_GetItemRect(h, last, &lastRow, LVIR_BOUNDS))
+    return;
+  strip.bottom = lastRow.bottom;
+  // Where the columns are now: the header follows the horizontal scroll
+  // and the user may have dragged columns into another order.
+  if (HWND header = ListView_GetHeader(h)) {
+    RECT span{strip.right, 0, strip.left, 0};
+    for (int col = 0; col < 5; ++col) {
+      RECT r;
+      if (!(columns & (1u << col)) || !Header_GetItemRect(header, col, &r)) continue;
+      MapWindowPoints(header, h, reinterpret_cast<POINT*>(&r), 2);
+      span.left = std::min(span.left, r.left);
+      span.right = std::max(span.right, r.right);
+    }
+    if (span.left < span.right) {
+      strip.left = std::max(strip.left, span.left);
+      strip.right = std::min(strip.right, span.right);
+    }
+  }
+  InvalidateRect(h, &strip, TRUE);
+}
+
 void WindowHost::FlushPending() {
   flushPosted_ = false;
   ++echo_;
   for (Control* list : dirtyCounts_)
     if (HWND h = HwndOf(*list)) SetListCount(h, form_.RowCount(*list));
-  for (auto& [list, range] : dirtyRows_)
-    if (HWND h = HwndOf(*list)) {
-      int last = std::min(range.second, form_.RowCount(*list) - 1);
-      if (range.first <= last) ListView_RedrawItems(h, range.first, last);
-    }
+  for (const DirtyRows& d : dirtyRows_)
+    if (HWND h = HwndOf(*d.list)) RedrawListRows(h, d.first, std::min(d.last, form_.RowCount(*d.list) - 1), d.columns);
   for (Control* list : dirtySelections_) {
     HWND h = HwndOf(*list);
     if (!h) continue;
@@ -859,7 +898,7 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
         std::memcpy(di->item.pszText, s.data(), n);
         di->item.pszText[n] = '\0';
       }
-      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == 3 ? rows[r].image : -1;
+      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == kImageColumn ? rows[r].image : -1;
       return 0;
     }
     case LVN_ITEMCHANGED: {

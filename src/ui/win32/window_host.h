@@ -51,7 +51,7 @@ class WindowHost final : public FormObserver {
   void TitleChanged() override;
   void WindowRectChanged() override;
   void ListCountChanged(Control& list) override;
-  void ListRowChanged(Control& list, int row) override;
+  void ListRowChanged(Control& list, int row, int column) override;
   void ListSelectionChanged(Control& list) override;
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -72,6 +72,7 @@ class WindowHost final : public FormObserver {
   void PushListColours(Control& c);
   void ReadListSelection(Control& list);
   void SetListCount(HWND list, int count);
+  void RedrawListRows(HWND list, int first, int last, unsigned columns);
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
@@ -98,7 +99,14 @@ class WindowHost final : public FormObserver {
   std::vector<std::pair<Font, HFONT>> fonts_;
   int echo_ = 0;  // > 0 while the model's own change is pushed to a window
   bool flushPosted_ = false;
-  std::map<Control*, std::pair<int, int>> dirtyRows_;
+  // Rows whose cells changed since the last flush, per list: their range
+  // and the changed columns, one bit each.
+  struct DirtyRows {
+    Control* list;
+    int first, last;
+    unsigned columns;
+  };
+  std::vector<DirtyRows> dirtyRows_;
   std::vector<Control*> dirtyCounts_;
   std::vector<Control*> dirtySelections_;
   std::string scratch_;  // list view text handed out in LVN_GETDISPINFO
