@@ -28,6 +28,9 @@ using tavik::bench::NowSeconds;
 constexpr int kScanFiles = 100000;
 constexpr int kRenameFiles = 20000;
 constexpr int kRounds = 9;
+// A scan takes some 30 ms, so it affords more rounds: with best of 9 three
+// runs on a loaded machine gave 1.35x, 1.36x and 1.50x.
+constexpr int kScanRounds = 25;
 constexpr double kScanLimit = 1.5, kRenameLimit = 1.2;
 constexpr double kMemoryLimit = 64.0 * 1024 * 1024;
 
@@ -146,7 +149,7 @@ int main(int argc, char** argv) {
   if (wanted("scan")) {
     double bare = 1e9, ours = 1e9;
     BareScan(scanDir);  // warm the directory cache
-    for (int r = 0; r < kRounds; ++r) {
+    for (int r = 0; r < kScanRounds; ++r) {
       bare = std::min(bare, BareScan(scanDir));
       ours = std::min(ours, ListScan(home, scanDir));
     }
