@@ -11,7 +11,7 @@
 #include "drive/driver.h"
 #include "drive/headless_target.h"
 #ifdef TAVIK_DRIVE_WIN32
-#include "drive/win32_target.h"
+#include "drive/win32/win32_target.h"
 #endif
 
 namespace {

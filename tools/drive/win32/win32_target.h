@@ -3,7 +3,7 @@
 #pragma once
 #include <memory>
 
-#include "target.h"
+#include "drive/target.h"
 
 namespace tavik::drive {
 

@@ -1,0 +1,31 @@
+// The program's message boxes stay real; the driver finds each one on the
+// program's thread, records what it says and answers it.
+#pragma once
+#include <windows.h>
+// The Shell port names these too; the API is called by its A names.
+#undef MessageBox
+#undef ChooseFont
+
+#include <deque>
+#include <vector>
+
+#include "drive/target.h"
+
+namespace tavik::drive {
+
+// Used from the script's thread only.
+class MessageBoxWatcher {
+ public:
+  void Watch(DWORD threadId) { threadId_ = threadId; }
+  void QueueAnswer(ui::MsgAnswer answer) { answers_.push_back(answer); }
+  bool AnswerOpenBox();
+  // The boxes answered since the last call, oldest first.
+  std::vector<MessageInfo> Take() { return std::move(seen_); }
+
+ private:
+  DWORD threadId_ = 0;
+  std::deque<ui::MsgAnswer> answers_;  // for the next boxes; OK when none is left
+  std::vector<MessageInfo> seen_;
+};
+
+}  // namespace tavik::drive
