@@ -42,12 +42,6 @@ std::string FilterTyped(const Control& c, const std::string& typed) {
   return out;
 }
 
-int PageCount(Form& form, const Control& tab) {
-  int n = 0;
-  for (auto& c : form.controls())
-    if (c->parent == &tab && c->type == ControlType::TabPage) ++n;
-  return n;
-}
 
 // The toolbar and the status bar follow the client area; nothing else is
 // laid out by the model.
@@ -99,7 +93,7 @@ Form::Form(const FormDesc& desc) : desc_(&desc), title_(desc.title ? desc.title 
   }
   // The first page of a tab control is the one shown when the form opens.
   for (auto& c : controls_)
-    if (c->type == ControlType::TabControl && PageCount(*this, *c) > 0) c->selected = 0;
+    if (c->type == ControlType::TabControl && PageCount(*c) > 0) c->selected = 0;
 
   for (const MenuDesc& m : desc.menus) {
     Menu menu;
@@ -221,7 +215,7 @@ void Form::SetFont(Control& c, const Font& font) {
 
 void Form::SetSelected(Control& c, int index) {
   if (c.type == ControlType::TabControl) {
-    if (index < 0 || index >= PageCount(*this, c)) return;
+    if (index < 0 || index >= PageCount(c)) return;
     c.selected = index;
     if (observer_) observer_->ControlChanged(c, FormObserver::What::Selection);
     return;
@@ -302,7 +296,7 @@ void Form::UserChoose(Control& c, int index) {
   if (!TakesInput(c)) return;
   if (c.type == ControlType::TabControl) {
     // Clicking the tab already shown changes nothing and tells nobody.
-    if (index < 0 || index >= PageCount(*this, c) || index == c.selected) return;
+    if (index < 0 || index >= PageCount(c) || index == c.selected) return;
   } else if (IsCombo(c)) {
     if (index < 0 || index >= static_cast<int>(c.items.size())) return;
   } else {
@@ -481,5 +475,81 @@ int Form::CurrentSelected(Control& list) {
 int Form::SelectedCount(Control& list) { return List(list).selectedCount; }
 
 void Form::Close() { closing_ = true; }
+
+const char* TypeName(ControlType type) {
+  switch (type) {
+    case ControlType::Label: return "label";
+    case ControlType::GroupBox: return "groupbox";
+    case ControlType::Edit: return "edit";
+    case ControlType::CheckBox: return "checkbox";
+    case ControlType::Radio: return "radio";
+    case ControlType::ComboList: return "combolist";
+    case ControlType::ComboEditable: return "combo";
+    case ControlType::Button: return "button";
+    case ControlType::FlatButton: return "flatbutton";
+    case ControlType::ShapeLine: return "line";
+    case ControlType::ShapeRect: return "shape";
+    case ControlType::ColourPicker: return "colourpicker";
+    case ControlType::TabControl: return "tab";
+    case ControlType::TabPage: return "tabpage";
+    case ControlType::ListView: return "listview";
+    case ControlType::Toolbar: return "toolbar";
+    case ControlType::StatusBar: return "statusbar";
+    case ControlType::DropTarget: return "droptarget";
+    case ControlType::FontDialog: return "fontdialog";
+  }
+  return "?";
+}
+
+bool TakesClick(ControlType type) {
+  switch (type) {
+    case ControlType::CheckBox:
+    case ControlType::Radio:
+    case ControlType::Button:
+    case ControlType::FlatButton:
+    case ControlType::ColourPicker:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int PageCount(const Control& tab) {
+  int n = 0;
+  for (auto& c : tab.form->controls())
+    if (c->parent == &tab && c->type == ControlType::TabPage) ++n;
+  return n;
+}
+
+int PageIndex(const Control& page) {
+  if (page.type != ControlType::TabPage || !page.parent) return -1;
+  int index = 0;
+  for (auto& c : page.form->controls()) {
+    if (c.get() == &page) return index;
+    if (c->parent == page.parent && c->type == ControlType::TabPage) ++index;
+  }
+  return -1;
+}
+
+bool Shown(const Control& c) {
+  for (const Control* p = &c; p; p = p->parent) {
+    if (!p->visible) return false;
+    if (p->type == ControlType::TabPage && p->parent && PageIndex(*p) != p->parent->selected) return false;
+  }
+  return true;
+}
+
+bool OnTabPage(const Control& c) {
+  for (const Control* p = c.parent; p; p = p->parent)
+    if (p->type == ControlType::TabPage) return true;
+  return false;
+}
+
+bool ParseMenuCommand(int command, int* menu, int* item) {
+  if (command < kMenuCommandBase) return false;
+  *menu = (command - kMenuCommandBase) / 100;
+  *item = (command - kMenuCommandBase) % 100;
+  return true;
+}
 
 }  // namespace tavik::ui

@@ -358,4 +358,23 @@ class Form {
   bool closing_ = false;
 };
 
+// Facts about controls, kept here once for both backends and the driver's
+// two targets.
+const char* TypeName(ControlType type);  // the word the driver's dump prints
+bool TakesClick(ControlType type);       // buttons, check boxes, radio buttons, colour pickers
+int PageCount(const Control& tab);
+// A tab page's place among its tab control's pages; -1 for anything else.
+int PageIndex(const Control& page);
+// Shown as a real window shows it: the control and every parent visible,
+// and every tab page on the way the current one.
+bool Shown(const Control& c);
+bool OnTabPage(const Control& c);  // stands on a tab page, at any depth
+
+// A menu item as one command number, as a window's menu carries it, and
+// back. Item numbers stay below 100.
+constexpr int kMenuCommandBase = 5000;
+constexpr int MenuCommand(int menu, int item) { return kMenuCommandBase + menu * 100 + item; }
+// False for a number that is no menu command.
+bool ParseMenuCommand(int command, int* menu, int* item);
+
 }  // namespace tavik::ui

@@ -12,31 +12,6 @@ using ui::Form;
 
 namespace {
 
-const char* TypeName(ControlType t) {
-  switch (t) {
-    case ControlType::Label: return "label";
-    case ControlType::GroupBox: return "groupbox";
-    case ControlType::Edit: return "edit";
-    case ControlType::CheckBox: return "checkbox";
-    case ControlType::Radio: return "radio";
-    case ControlType::ComboList: return "combolist";
-    case ControlType::ComboEditable: return "combo";
-    case ControlType::Button: return "button";
-    case ControlType::FlatButton: return "flatbutton";
-    case ControlType::ShapeLine: return "line";
-    case ControlType::ShapeRect: return "shape";
-    case ControlType::ColourPicker: return "colourpicker";
-    case ControlType::TabControl: return "tab";
-    case ControlType::TabPage: return "tabpage";
-    case ControlType::ListView: return "listview";
-    case ControlType::Toolbar: return "toolbar";
-    case ControlType::StatusBar: return "statusbar";
-    case ControlType::DropTarget: return "droptarget";
-    case ControlType::FontDialog: return "fontdialog";
-  }
-  return "?";
-}
-
 bool IsCombo(const Control& c) {
   return c.type == ControlType::ComboList || c.type == ControlType::ComboEditable;
 }
@@ -46,20 +21,6 @@ std::vector<Control*> Pages(Form& form, const Control& tab) {
   for (auto& c : form.controls())
     if (c->parent == &tab && c->type == ControlType::TabPage) pages.push_back(c.get());
   return pages;
-}
-
-// What a real window reports: the control and every parent shown, and a
-// tab page only while it is the current one.
-bool Shown(const Control& c) {
-  for (const Control* p = &c; p; p = p->parent) {
-    if (!p->visible) return false;
-    if (p->type == ControlType::TabPage && p->parent) {
-      std::vector<Control*> pages = Pages(*p->form, *p->parent);
-      int current = p->parent->selected;
-      if (current < 0 || current >= static_cast<int>(pages.size()) || pages[current] != p) return false;
-    }
-  }
-  return true;
 }
 
 std::string Colour(int32_t c) {
@@ -163,18 +124,9 @@ bool HeadlessTarget::Type(const std::string& control, const std::string& text) {
 bool HeadlessTarget::Click(const std::string& control) {
   return Act([&] {
     Control* c = shell_.Resolve(control);
-    if (!c) return false;
-    switch (c->type) {
-      case ControlType::CheckBox:
-      case ControlType::Radio:
-      case ControlType::Button:
-      case ControlType::FlatButton:
-      case ControlType::ColourPicker:
-        c->form->UserClick(*c);
-        return true;
-      default:
-        return false;
-    }
+    if (!c || !ui::TakesClick(c->type)) return false;
+    c->form->UserClick(*c);
+    return true;
   });
 }
 
@@ -185,7 +137,7 @@ bool HeadlessTarget::Choose(const std::string& control, int index) {
     if (IsCombo(*c)) {
       if (index >= static_cast<int>(c->items.size())) return false;
     } else if (c->type == ControlType::TabControl) {
-      if (index >= static_cast<int>(Pages(*c->form, *c).size())) return false;
+      if (index >= ui::PageCount(*c)) return false;
     } else {
       return false;
     }
@@ -199,7 +151,7 @@ bool HeadlessTarget::Tab(int index) {
     for (auto it = shell_.openForms.rbegin(); it != shell_.openForms.rend(); ++it) {
       for (auto& c : (*it)->controls()) {
         if (c->type != ControlType::TabControl) continue;
-        if (index < 0 || index >= static_cast<int>(Pages(**it, *c).size())) return false;
+        if (index < 0 || index >= ui::PageCount(*c)) return false;
         (*it)->UserChoose(*c, index);
         return true;
       }
@@ -380,12 +332,12 @@ std::optional<ControlState> HeadlessTarget::Read(const std::string& control) {
   Control* c = shell_.Resolve(control);
   if (!c) return std::nullopt;
   ControlState s;
-  s.type = TypeName(c->type);
+  s.type = ui::TypeName(c->type);
   s.text = c->text;
   s.tag = c->tag;
   s.checked = c->checked;
   s.enabled = c->enabled;
-  s.visible = Shown(*c);
+  s.visible = ui::Shown(*c);
   s.rect = c->rect;
   s.textColour = c->textColour;
   s.backColour = c->backColour;
@@ -485,14 +437,14 @@ std::string HeadlessTarget::Dump() {
            " " + num(f->clientHeight) + (f->inputBlocked ? " blocked" : "") + "\n";
     for (auto& cp : f->controls()) {
       const Control& c = *cp;
-      out += "  " + c.name + " " + TypeName(c.type) + " " + num(c.rect.left) + " " + num(c.rect.top) +
+      out += "  " + c.name + " " + ui::TypeName(c.type) + " " + num(c.rect.left) + " " + num(c.rect.top) +
              " " + num(c.rect.width) + " " + num(c.rect.height);
       if (c.parent) out += " in " + c.parent->name;
       if (!c.text.empty()) out += " text " + Q(c.text);
       if (!c.tag.empty()) out += " tag " + Q(c.tag);
       if (c.checked) out += " checked";
       if (!c.enabled) out += " disabled";
-      if (!Shown(c)) out += " hidden";
+      if (!ui::Shown(c)) out += " hidden";
       if (c.textColour != ui::kDefaultColour) out += " text-colour " + Colour(c.textColour);
       if (c.backColour != ui::kDefaultColour) out += " back-colour " + Colour(c.backColour);
       if (!c.font.face.empty() || c.font.points || c.font.heightPixels) {

@@ -48,11 +48,7 @@ Control* HeadlessShell::Resolve(std::string_view name) {
 
 MsgAnswer HeadlessShell::MessageBox(Form*, const std::string& title, const std::string& text,
                                     MsgIcon icon, MsgButtons buttons) {
-  MsgAnswer answer = MsgAnswer::Ok;
-  if (!messageAnswers.empty()) {
-    answer = messageAnswers.front();
-    messageAnswers.pop_front();
-  }
+  MsgAnswer answer = NextMessageAnswer();
   messages.push_back(Message{title, text, icon, buttons, answer});
   return answer;
 }
@@ -61,38 +57,22 @@ std::vector<std::string> HeadlessShell::OpenFiles(Form*, const std::string& titl
                                                   const std::string& filter,
                                                   const std::string& initialDir) {
   openRequests.push_back(OpenRequest{title, filter, initialDir});
-  if (openAnswers.empty()) return {};
-  std::optional<std::vector<std::string>> answer = std::move(openAnswers.front());
-  openAnswers.pop_front();
-  return answer ? std::move(*answer) : std::vector<std::string>{};
+  return NextOpenAnswer();
 }
 
 std::optional<std::string> HeadlessShell::BrowseForFolder(Form*, const std::string& title) {
   folderRequests.push_back(title);
-  if (folderAnswers.empty()) return std::nullopt;
-  std::optional<std::string> answer = std::move(folderAnswers.front());
-  folderAnswers.pop_front();
-  return answer;
+  return NextFolderAnswer();
 }
 
 bool HeadlessShell::ChooseFont(Form*, FontChoice& font) {
   fontRequests.push_back(font);
-  if (fontAnswers.empty()) return false;
-  std::optional<FontChoice> answer = std::move(fontAnswers.front());
-  fontAnswers.pop_front();
-  if (!answer) return false;
-  font = *answer;
-  return true;
+  return NextFontAnswer(font);
 }
 
 bool HeadlessShell::ChooseColour(Form*, int32_t& colour) {
   colourRequests.push_back(colour);
-  if (colourAnswers.empty()) return false;
-  std::optional<int32_t> answer = colourAnswers.front();
-  colourAnswers.pop_front();
-  if (!answer) return false;
-  colour = *answer;
-  return true;
+  return NextColourAnswer(colour);
 }
 
 void HeadlessShell::BeginWaitCursor() {

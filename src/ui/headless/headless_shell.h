@@ -2,7 +2,6 @@
 // platform dialog takes its answer from a queue that a test or the driver
 // fills beforehand, and records what the program asked.
 #pragma once
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,11 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/scripted_answers.h"
 #include "ui/shell.h"
 
 namespace tavik::ui {
 
-class HeadlessShell : public Shell {
+class HeadlessShell : public Shell, public ScriptedAnswers {
  public:
   HeadlessShell();
   ~HeadlessShell() override;
@@ -43,19 +43,14 @@ class HeadlessShell : public Shell {
     MsgAnswer answer;
   };
   std::vector<Message> messages;
-  std::deque<MsgAnswer> messageAnswers;  // empty: Ok
 
   struct OpenRequest {
     std::string title, filter, initialDir;
   };
   std::vector<OpenRequest> openRequests;
-  std::deque<std::optional<std::vector<std::string>>> openAnswers;  // empty or nullopt: cancel
   std::vector<std::string> folderRequests;                            // titles
-  std::deque<std::optional<std::string>> folderAnswers;
   std::vector<FontChoice> fontRequests;  // the choice passed in
-  std::deque<std::optional<FontChoice>> fontAnswers;
   std::vector<int32_t> colourRequests;
-  std::deque<std::optional<int32_t>> colourAnswers;
 
   int waitDepth = 0;
   int waitCalls = 0;

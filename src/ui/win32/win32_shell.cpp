@@ -257,7 +257,8 @@ void Win32Shell::PopupMenu(Form& owner, const std::string& menuCaption) {
     int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, host->hwnd(), nullptr);
     openPopup = nullptr;
     openPopupOwner = nullptr;
-    int item = cmd ? (cmd - WindowHost::kMenuBase) % 100 : forcedPopupChoice;
+    int menuIndex = 0, item = forcedPopupChoice;
+    if (cmd) ParseMenuCommand(cmd, &menuIndex, &item);
     forcedPopupChoice = -1;
     if (item >= 0 && item < static_cast<int>(menus[m].items.size()))
       owner.UserChooseMenu(menus[m].items[item]);

@@ -57,11 +57,7 @@ bool MessageBoxWatcher::AnswerOpenBox() {
   bool yesNo = GetDlgItem(box, IDYES) != nullptr;
   info.buttons = yesNo ? ui::MsgButtons::YesNo : ui::MsgButtons::Ok;
   seen_.push_back(info);
-  ui::MsgAnswer answer = ui::MsgAnswer::Ok;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
-  }
+  ui::MsgAnswer answer = answers_.NextMessageAnswer();
   int id = IDOK;
   if (yesNo) id = answer == ui::MsgAnswer::Yes ? IDYES : IDNO;
   else if (!GetDlgItem(box, IDOK)) id = IDCANCEL;

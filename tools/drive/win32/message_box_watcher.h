@@ -6,10 +6,10 @@
 #undef MessageBox
 #undef ChooseFont
 
-#include <deque>
 #include <vector>
 
 #include "drive/target.h"
+#include "ui/scripted_answers.h"
 
 namespace tavik::drive {
 
@@ -17,14 +17,14 @@ namespace tavik::drive {
 class MessageBoxWatcher {
  public:
   void Watch(DWORD threadId) { threadId_ = threadId; }
-  void QueueAnswer(ui::MsgAnswer answer) { answers_.push_back(answer); }
+  void QueueAnswer(ui::MsgAnswer answer) { answers_.messageAnswers.push_back(answer); }
   bool AnswerOpenBox();
   // The boxes answered since the last call, oldest first.
   std::vector<MessageInfo> Take() { return std::move(seen_); }
 
  private:
   DWORD threadId_ = 0;
-  std::deque<ui::MsgAnswer> answers_;  // for the next boxes; OK when none is left
+  ui::ScriptedAnswers answers_;  // only its message answers: for the next boxes
   std::vector<MessageInfo> seen_;
 };
 

@@ -16,35 +16,6 @@ using ui::Form;
 using ui::WindowHost;
 using ui::WindowText;
 
-namespace {
-
-const char* TypeName(ControlType t) {
-  switch (t) {
-    case ControlType::Label: return "label";
-    case ControlType::GroupBox: return "group";
-    case ControlType::Edit: return "edit";
-    case ControlType::CheckBox: return "check";
-    case ControlType::Radio: return "radio";
-    case ControlType::ComboList: return "combo-list";
-    case ControlType::ComboEditable: return "combo";
-    case ControlType::Button: return "button";
-    case ControlType::FlatButton: return "flat-button";
-    case ControlType::ShapeLine: return "line";
-    case ControlType::ShapeRect: return "rect";
-    case ControlType::ColourPicker: return "colour";
-    case ControlType::TabControl: return "tabs";
-    case ControlType::TabPage: return "page";
-    case ControlType::ListView: return "list";
-    case ControlType::Toolbar: return "toolbar";
-    case ControlType::StatusBar: return "status";
-    case ControlType::DropTarget: return "drop";
-    case ControlType::FontDialog: return "font";
-  }
-  return "?";
-}
-
-}  // namespace
-
 std::optional<ControlState> Win32Target::Read(const std::string& name) {
   std::optional<ControlState> result;
   ui::RunOnUi([&] {
@@ -53,7 +24,7 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
     if (!c) return;
     HWND h = host->HwndOf(*c);
     ControlState s;
-    s.type = TypeName(c->type);
+    s.type = ui::TypeName(c->type);
     s.tag = c->tag;  // a tag lives only in the program
     if (!h) {
       // Controls without a window of their own (tab pages, invisible
@@ -306,7 +277,7 @@ std::string Win32Target::Dump() {
       for (auto& c : f->controls()) {
         HWND h = host ? host->HwndOf(*c) : nullptr;
         RECT r = host ? host->ModelRectOf(*c) : RECT{};
-        out += "  " + c->name + " " + TypeName(c->type) + " \"" + (h ? WindowText(h) : c->text) + "\" " +
+        out += "  " + c->name + " " + ui::TypeName(c->type) + " \"" + (h ? WindowText(h) : c->text) + "\" " +
                std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) +
                "x" + std::to_string(r.bottom - r.top) + (h && !IsWindowEnabled(h) ? " disabled" : "") +
                (h && !IsWindowVisible(h) ? " hidden" : "") + "\n";
@@ -325,12 +296,7 @@ std::vector<std::string> Win32Target::TakeStatusHistory(int pane) {
 bool Win32Target::IsPageShown(WindowHost& host, const Control& page) {
   if (!page.parent) return false;
   HWND tabs = host.HwndOf(*page.parent);
-  int index = 0;
-  for (auto& other : host.form().controls()) {
-    if (other.get() == &page) break;
-    if (other->parent == page.parent && other->type == ControlType::TabPage) ++index;
-  }
-  return tabs && SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
+  return tabs && SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == ui::PageIndex(page);
 }
 
 // The colours a control is painted with, asked of its parent exactly as

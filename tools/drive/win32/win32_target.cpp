@@ -53,38 +53,22 @@ std::string MenuCaption(HMENU menu, int pos) {
 std::vector<std::string> DriverShell::OpenFiles(Form*, const std::string&, const std::string&,
                                                 const std::string&) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (openAnswers.empty()) return {};
-  auto a = openAnswers.front();
-  openAnswers.pop_front();
-  return a ? *a : std::vector<std::string>{};
+  return NextOpenAnswer();
 }
 
 std::optional<std::string> DriverShell::BrowseForFolder(Form*, const std::string&) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (folderAnswers.empty()) return std::nullopt;
-  auto a = folderAnswers.front();
-  folderAnswers.pop_front();
-  return a;
+  return NextFolderAnswer();
 }
 
 bool DriverShell::ChooseFont(Form*, ui::FontChoice& font) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (fontAnswers.empty()) return false;
-  auto a = fontAnswers.front();
-  fontAnswers.pop_front();
-  if (!a) return false;
-  font = *a;
-  return true;
+  return NextFontAnswer(font);
 }
 
 bool DriverShell::ChooseColour(Form*, int32_t& colour) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (colourAnswers.empty()) return false;
-  auto a = colourAnswers.front();
-  colourAnswers.pop_front();
-  if (!a) return false;
-  colour = *a;
-  return true;
+  return NextColourAnswer(colour);
 }
 
 Win32Target::Win32Target() {
@@ -173,17 +157,7 @@ bool Win32Target::Type(const std::string& name, const std::string& text) {
 bool Win32Target::Click(const std::string& name) {
   HWND h = nullptr;
   Control* c = Resolve(name, &h);
-  if (!c || !h) return false;
-  switch (c->type) {
-    case ControlType::Button:
-    case ControlType::FlatButton:
-    case ControlType::CheckBox:
-    case ControlType::Radio:
-    case ControlType::ColourPicker:
-      break;
-    default:
-      return false;
-  }
+  if (!c || !h || !ui::TakesClick(c->type)) return false;
   ui::PostOnUi([h] {
     if (IsWindowEnabled(h) && IsWindowVisible(h)) SendMessageA(h, BM_CLICK, 0, 0);
   });
@@ -247,7 +221,7 @@ bool Win32Target::Menu(const std::string& caption) {
         if (MenuCaption(m, i) != caption) continue;
         found = true;
         if (GetMenuState(m, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) return;
-        int cmd = host->MenuCommand(static_cast<int>(mi), i);
+        int cmd = ui::MenuCommand(static_cast<int>(mi), i);
         HWND main = host->hwnd();
         ui::PostOnUi([main, cmd] { SendMessageA(main, WM_COMMAND, MAKEWPARAM(cmd, 0), 0); });
         return;

@@ -12,6 +12,7 @@
 #include "drive/driver.h"
 #include "drive/target.h"
 #include "drive/win32/message_box_watcher.h"
+#include "ui/scripted_answers.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 
@@ -19,13 +20,9 @@ namespace tavik::drive {
 
 // The platform's common dialogs cannot be driven from outside in a portable
 // way; under the driver they take queued answers. Message boxes stay real.
-class DriverShell final : public ui::Win32Shell {
+class DriverShell final : public ui::Win32Shell, public ui::ScriptedAnswers {
  public:
-  std::deque<std::optional<std::vector<std::string>>> openAnswers;
-  std::deque<std::optional<std::string>> folderAnswers;
-  std::deque<std::optional<ui::FontChoice>> fontAnswers;
-  std::deque<std::optional<int32_t>> colourAnswers;
-  std::mutex mutex;
+  std::mutex mutex;  // the answers are queued on the script's thread and taken on the program's
 
   std::vector<std::string> OpenFiles(ui::Form*, const std::string&, const std::string&,
                                      const std::string&) override;
