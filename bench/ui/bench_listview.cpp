@@ -13,7 +13,7 @@
 #include "app/app.h"
 #include "bench_timer.h"
 #include "platform/platform.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 

@@ -1,7 +1,7 @@
 #include "app/app.h"
 
 #include "text/gbk.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 namespace tavik::app {
 

@@ -1,6 +1,6 @@
 #include "app/app.h"
 
-#include "settings/dialog/filter_dialog.h"
+#include "filelist/dialog/filter_dialog.h"
 #include "settings/dialog/settings_dialog.h"
 #include "tags/mp3.h"
 

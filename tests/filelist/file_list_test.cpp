@@ -6,7 +6,7 @@
 
 #include "filelist/test_dirs.h"
 #include "support/test_support.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::filelist {

@@ -10,7 +10,7 @@
 #include "filelist/file_list.h"
 #include "rename/engine.h"
 #include "support/test_support.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::rename {

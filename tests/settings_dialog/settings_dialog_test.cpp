@@ -5,7 +5,7 @@
 #include <string>
 
 #include "settings_dialog/dialog_script.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::dialogs {

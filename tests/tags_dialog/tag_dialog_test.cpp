@@ -5,7 +5,7 @@
 #include "support/test_support.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::tags {

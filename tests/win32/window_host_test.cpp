@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 #include "text/gbk.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 namespace tavik::drive {
 

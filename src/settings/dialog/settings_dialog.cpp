@@ -1,7 +1,7 @@
 #include "settings/dialog/settings_dialog.h"
 
 #include "text/gbk.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 namespace tavik::dialogs {
 

@@ -4,7 +4,7 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "text/gbk.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 namespace tavik::tags {
 namespace {

@@ -11,7 +11,7 @@
 #include "drive/win32/win32_target.h"
 #include "drive/win32/win32_target_internal.h"
 #include "platform/platform.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/win32/drop_target.h"
 
 namespace tavik::drive {

@@ -1,4 +1,4 @@
-#include "settings/dialog/filter_dialog.h"
+#include "filelist/dialog/filter_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "settings_dialog/dialog_script.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::dialogs {

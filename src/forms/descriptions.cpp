@@ -1,4 +1,4 @@
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 #include "tags/genres.h"
 

@@ -1,10 +1,10 @@
-#include "settings/dialog/filter_dialog.h"
+#include "filelist/dialog/filter_dialog.h"
 
 #include <functional>
 #include <optional>
 
 #include "text/gbk.h"
-#include "ui/descriptions.h"
+#include "forms/descriptions.h"
 
 namespace tavik::dialogs {
 
