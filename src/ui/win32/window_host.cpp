@@ -12,11 +12,7 @@
 namespace tavik::ui {
 namespace {
 
-constexpr UINT kFlushMessage = WM_APP + 1;
-constexpr int kImageColumn = 3;  // the cell that shows a row's status image
 const char kFormClass[] = "TavikForm";
-
-COLORREF ToColorRef(int32_t c) { return static_cast<COLORREF>(c); }
 
 LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
@@ -48,15 +44,6 @@ void RegisterFormClass() {
   if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
   RegisterClassExA(&wc);
   done = true;
-}
-
-// Accelerator text such as "Ctrl+D" into an ACCEL.
-bool ParseAccelerator(const std::string& text, WORD cmd, ACCEL* a) {
-  if (text.rfind("Ctrl+", 0) != 0 || text.size() != 6) return false;
-  a->fVirt = FVIRTKEY | FCONTROL;
-  a->key = static_cast<WORD>(text[5]);
-  a->cmd = cmd;
-  return true;
 }
 
 }  // namespace
@@ -117,277 +104,11 @@ void WindowHost::CreateFrame(HWND owner) {
   }
 }
 
-void WindowHost::CreateMenus() {
-  auto& menus = form_.menus();
-  if (menus.empty()) return;
-  menuBar_ = CreateMenu();
-  std::vector<ACCEL> accels;
-  menus_.resize(menus.size());
-  for (size_t m = 0; m < menus.size(); ++m) {
-    HMENU popup = CreatePopupMenu();
-    menus_[m] = popup;
-    for (size_t i = 0; i < menus[m].items.size(); ++i) {
-      const MenuItem& item = menus[m].items[i];
-      if (item.caption.empty()) {
-        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-        continue;
-      }
-      int cmd = MenuCommand(static_cast<int>(m), static_cast<int>(i));
-      std::string caption = item.caption;
-      if (!item.accelerator.empty()) caption += "\t" + item.accelerator;
-      AppendMenuA(popup, MF_STRING | (item.enabled ? 0 : MF_GRAYED), cmd, caption.c_str());
-      ACCEL a;
-      // Ctrl+A belongs to the list's own keys, not to the window.
-      if (!menus[m].hidden && ParseAccelerator(item.accelerator, static_cast<WORD>(cmd), &a))
-        accels.push_back(a);
-    }
-    if (!menus[m].hidden)
-      AppendMenuA(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
-                  menus[m].caption.c_str());
-  }
-  SetMenu(hwnd_, menuBar_);
-  if (!accels.empty()) accel_ = CreateAcceleratorTableA(accels.data(), static_cast<int>(accels.size()));
-}
-
 HMENU WindowHost::MenuHandle(const Menu& menu) const {
   auto& menus = form_.menus();
   for (size_t m = 0; m < menus.size(); ++m)
     if (&menus[m] == &menu) return menus_[m];
   return nullptr;
-}
-
-POINT WindowHost::OriginOf(const Control* parent) const {
-  POINT p{0, 0};
-  for (const Control* c = parent; c; c = c->parent) {
-    p.x += c->rect.left;
-    p.y += c->rect.top;
-  }
-  return p;
-}
-
-void WindowHost::CreateControls() {
-  auto& controls = form_.controls();
-  hwnds_.assign(controls.size(), nullptr);
-  for (size_t i = 0; i < controls.size(); ++i) {
-    HWND h = CreateOne(*controls[i], static_cast<int>(i));
-    hwnds_[i] = h;
-    if (h) indexOf_[h] = static_cast<int>(i);
-  }
-  // Stacking: containers at the bottom (the tab control lowest), so they
-  // never paint over what they hold; focus controls on top in focus order,
-  // which is also the order the Tab key follows.
-  for (size_t i = 0; i < controls.size(); ++i)
-    if (hwnds_[i] && (controls[i]->type == ControlType::GroupBox ||
-                      controls[i]->type == ControlType::ShapeRect))
-      SetWindowPos(hwnds_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  for (size_t i = 0; i < controls.size(); ++i)
-    if (hwnds_[i] && controls[i]->type == ControlType::TabControl)
-      SetWindowPos(hwnds_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  HWND prev = HWND_TOP;
-  for (Control* c : form_.FocusOrder()) {
-    HWND h = HwndOf(*c);
-    if (!h) continue;
-    SetWindowPos(h, prev, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    prev = h;
-  }
-  ApplyVisibility();
-}
-
-HWND WindowHost::CreateOne(Control& c, int index) {
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  POINT o = OriginOf(c.parent);
-  int x = o.x + c.rect.left, y = o.y + c.rect.top, w = c.rect.width, h = c.rect.height;
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS, ex = 0;
-  const uint32_t flags = c.desc ? c.desc->flags : 0;
-  if (flags & kFocus) style |= WS_TABSTOP;
-  HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlBase + index));
-  const char* cls = nullptr;
-  std::string text = c.text;
-  switch (c.type) {
-    case ControlType::Label:
-      cls = "STATIC";
-      // A caption wider than its label is clipped, never wrapped away.
-      style |= (h <= 16 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX;
-      break;
-    case ControlType::GroupBox:
-      cls = "BUTTON";
-      style |= BS_GROUPBOX;
-      break;
-    case ControlType::Edit:
-      cls = "EDIT";
-      ex = WS_EX_CLIENTEDGE;
-      style |= ES_AUTOHSCROLL;
-      if (flags & kMultiline) style = (style & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | ES_AUTOVSCROLL;
-      if (flags & kReadOnly) style |= ES_READONLY;
-      if (flags & kNumeric) style |= ES_NUMBER;
-      break;
-    case ControlType::CheckBox:
-      cls = "BUTTON";
-      style |= BS_CHECKBOX;  // the model toggles it
-      break;
-    case ControlType::Radio:
-      cls = "BUTTON";
-      style |= BS_RADIOBUTTON;  // the model keeps the groups
-      break;
-    case ControlType::ComboList:
-    case ControlType::ComboEditable:
-      cls = "COMBOBOX";
-      style |= WS_VSCROLL | (c.type == ControlType::ComboList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
-      h += 200;  // the dropped-down list
-      text.clear();
-      break;
-    case ControlType::Button:
-      cls = "BUTTON";
-      style |= BS_PUSHBUTTON;
-      break;
-    case ControlType::FlatButton:
-      cls = "BUTTON";
-      style |= BS_PUSHBUTTON | BS_FLAT;
-      break;
-    case ControlType::ShapeLine:
-      cls = "STATIC";
-      style |= SS_ETCHEDFRAME;  // a frame two pixels high is a line, and keeps its size
-      text.clear();
-      break;
-    case ControlType::ShapeRect:
-      cls = "STATIC";
-      style |= SS_ETCHEDFRAME;
-      text.clear();
-      break;
-    case ControlType::ColourPicker:
-      cls = "BUTTON";
-      style |= BS_OWNERDRAW;
-      text.clear();
-      break;
-    case ControlType::TabControl:
-      cls = WC_TABCONTROLA;
-      text.clear();
-      break;
-    case ControlType::ListView:
-      cls = WC_LISTVIEWA;
-      ex = WS_EX_CLIENTEDGE;
-      style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
-      text.clear();
-      break;
-    case ControlType::Toolbar:
-    case ControlType::StatusBar:
-    case ControlType::TabPage:
-    case ControlType::DropTarget:
-    case ControlType::FontDialog:
-      break;
-  }
-  if (c.type == ControlType::Toolbar) {
-    // Docked by this window rather than by the toolbar itself, so it has the
-    // height of the layout.
-    toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP |
-                                   CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-                               0, 0, 0, 0, hwnd_, id, inst, nullptr);
-    SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    toolbarImages_ = MakeToolbarImages();
-    SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_));
-    std::vector<TBBUTTON> buttons;
-    auto& tb = form_.toolbar();
-    for (size_t i = 0; i < tb.size(); ++i) {
-      TBBUTTON b{};
-      b.idCommand = kToolbarBase + static_cast<int>(i);
-      if (tb[i].image < 0) {
-        b.fsStyle = BTNS_SEP;
-        b.iBitmap = 6;
-      } else {
-        b.iBitmap = tb[i].image;
-        b.fsStyle = BTNS_BUTTON;
-        b.fsState = tb[i].enabled ? TBSTATE_ENABLED : 0;
-      }
-      b.iString = -1;
-      buttons.push_back(b);
-    }
-    SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    DockToolbar();
-    return toolbar_;
-  }
-  if (c.type == ControlType::StatusBar) {
-    status_ = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0,
-                              0, 0, 0, hwnd_, id, inst, nullptr);
-    auto& panes = form_.status();
-    std::vector<int> edges;
-    for (auto& p : panes) edges.push_back(p.rightEdge);
-    SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-    SendMessageA(status_, SB_SETMINHEIGHT, 18, 0);
-    SendMessageA(status_, WM_SIZE, 0, 0);
-    for (size_t i = 0; i < panes.size(); ++i) {
-      SendMessageA(status_, SB_SETTIPTEXTA, i, reinterpret_cast<LPARAM>(panes[i].tooltip.c_str()));
-      SendMessageA(status_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panes[i].text.c_str()));
-    }
-    return status_;
-  }
-  if (!cls) return nullptr;
-  HWND hw = CreateWindowExA(ex, cls, text.c_str(), style, x, y, w, h, hwnd_, id, inst, nullptr);
-  if (!hw) return nullptr;
-  hwnds_[index] = hw;
-  indexOf_[hw] = index;
-  PushFont(c);
-  switch (c.type) {
-    case ControlType::Edit:
-      if (c.desc && c.desc->maxLength > 0) SendMessageA(hw, EM_LIMITTEXT, c.desc->maxLength, 0);
-      if (c.desc && (c.desc->flags & kSpinner)) {
-        HWND ud = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
-                                  WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS |
-                                      UDS_NOTHOUSANDS,
-                                  x + w, y, 16, h, hwnd_, nullptr, inst, nullptr);
-        SendMessageA(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hw), 0);
-        SendMessageA(ud, UDM_SETRANGE32, c.desc->spinMin, c.desc->spinMax);
-        SetPropA(hw, "tavik.updown", ud);
-      }
-      break;
-    case ControlType::CheckBox:
-    case ControlType::Radio:
-      SendMessageA(hw, BM_SETCHECK, c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
-      break;
-    case ControlType::ComboList:
-    case ControlType::ComboEditable:
-      // The closed box takes the height the layout gives it.
-      SendMessageA(hw, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(c.rect.height - 6, 8));
-      PushItems(c);
-      PushSelection(c);
-      if (c.type == ControlType::ComboEditable) PushText(c);
-      break;
-    case ControlType::TabControl: {
-      int page = 0;
-      for (auto& other : form_.controls())
-        if (other->parent == &c && other->type == ControlType::TabPage) {
-          TCITEMA item{};
-          item.mask = TCIF_TEXT;
-          item.pszText = const_cast<char*>(other->text.c_str());
-          SendMessageA(hw, TCM_INSERTITEMA, page++, reinterpret_cast<LPARAM>(&item));
-        }
-      SendMessageA(hw, TCM_SETCURSEL, std::max(c.selected, 0), 0);
-      break;
-    }
-    case ControlType::ListView: {
-      ListView_SetExtendedListViewStyle(hw, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
-                                                LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES);
-      listImages_ = MakeListImages();
-      ListView_SetImageList(hw, listImages_, LVSIL_SMALL);
-      const auto& cols = form_.desc().columns;
-      for (size_t i = 0; i < cols.size(); ++i) {
-        LVCOLUMNA col{};
-        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        col.fmt = LVCFMT_LEFT;
-        col.cx = cols[i].width;
-        col.pszText = const_cast<char*>(cols[i].title);
-        col.iSubItem = static_cast<int>(i);
-        SendMessageA(hw, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-      }
-      PushListColours(c);
-      ListView_SetItemCountEx(hw, form_.RowCount(c), LVSICF_NOSCROLL);
-      break;
-    }
-    default:
-      break;
-  }
-  if (!c.enabled) EnableWindow(hw, FALSE);
-  return hw;
 }
 
 HWND WindowHost::HwndOf(const Control& c) const {
@@ -418,28 +139,12 @@ RECT WindowHost::ModelRectOf(const Control& c) const {
   return r;
 }
 
-bool WindowHost::EffectiveVisible(const Control& c) const {
-  if (!c.visible) return false;
-  for (const Control* p = c.parent; p; p = p->parent) {
-    if (!p->visible) return false;
-    if (p->type == ControlType::TabPage && p->parent) {
-      int page = 0;
-      for (auto& other : form_.controls()) {
-        if (other.get() == p) break;
-        if (other->parent == p->parent && other->type == ControlType::TabPage) ++page;
-      }
-      if (page != std::max(p->parent->selected, 0)) return false;
-    }
-  }
-  return true;
-}
-
 void WindowHost::ApplyVisibility() {
   auto& controls = form_.controls();
   for (size_t i = 0; i < controls.size(); ++i) {
     HWND h = hwnds_[i];
     if (!h || h == toolbar_ || h == status_) continue;
-    bool show = EffectiveVisible(*controls[i]);
+    bool show = Shown(*controls[i]);
     ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
     if (HWND ud = static_cast<HWND>(GetPropA(h, "tavik.updown"))) ShowWindow(ud, show ? SW_SHOWNA : SW_HIDE);
   }
@@ -534,17 +239,6 @@ void WindowHost::PushSelection(Control& c) {
     if (c.type == ControlType::ComboEditable) PushText(c);
   }
   --echo_;
-}
-
-void WindowHost::PushListColours(Control& c) {
-  HWND h = HwndOf(c);
-  if (!h) return;
-  COLORREF back = c.backColour == kDefaultColour ? GetSysColor(COLOR_WINDOW) : ToColorRef(c.backColour);
-  COLORREF fore = c.textColour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : ToColorRef(c.textColour);
-  ListView_SetBkColor(h, back);
-  ListView_SetTextColor(h, fore);
-  ListView_SetTextBkColor(h, back);
-  InvalidateRect(h, nullptr, TRUE);
 }
 
 // ---- model -> windows ----
@@ -644,171 +338,7 @@ void WindowHost::DockToolbar() {
   SetWindowPos(toolbar_, nullptr, 0, 0, r.right, form_.desc().toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void WindowHost::ListCountChanged(Control& list) {
-  if (std::find(dirtyCounts_.begin(), dirtyCounts_.end(), &list) == dirtyCounts_.end())
-    dirtyCounts_.push_back(&list);
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
-}
-
-void WindowHost::ListRowChanged(Control& list, int row, int column) {
-  unsigned bit = 1u << (column < 0 ? kImageColumn : column);
-  auto it = std::find_if(dirtyRows_.begin(), dirtyRows_.end(), [&](const DirtyRows& d) { return d.list == &list; });
-  if (it == dirtyRows_.end()) {
-    dirtyRows_.push_back({&list, row, row, bit});
-  } else {
-    it->first = std::min(it->first, row);
-    it->last = std::max(it->last, row);
-    it->columns |= bit;
-  }
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
-}
-
-void WindowHost::ListSelectionChanged(Control& list) {
-  if (std::find(dirtySelections_.begin(), dirtySelections_.end(), &list) == dirtySelections_.end())
-    dirtySelections_.push_back(&list);
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
-}
-
-// A themed scroll bar costs Wine 5 to 8 ms a draw, and a count that brings
-// the bar in would draw it four times: for the count, for the resize it
-// causes, and twice in the list's first paint with rows, which recomputes the
-// scroll bars. So the count is set with drawing held off (DefWindowProc's
-// WM_SETREDRAW only clears WS_VISIBLE; the list's own handler would redo the
-// scroll bars and invalidate everything), an empty list that gains rows is
-// printed once into a 1 x 1 memory DC so that paint settles its metrics
-// unseen, and then the rows and the frame are drawn once. The header keeps
-// its pixels.
-void WindowHost::SetListCount(HWND h, int count) {
-  bool visible = IsWindowVisible(h) != FALSE;
-  HWND header = ListView_GetHeader(h);
-  RECT headerBefore{};
-  if (header) GetWindowRect(header, &headerBefore);
-  bool wasEmpty = ListView_GetItemCount(h) == 0;
-  if (visible) DefWindowProcA(h, WM_SETREDRAW, FALSE, 0);
-  ListView_SetItemCountEx(h, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-  if (wasEmpty && count > 0) {
-    HDC mem = CreateCompatibleDC(nullptr);
-    SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
-    DeleteDC(mem);
-  }
-  if (!visible) return;
-  DefWindowProcA(h, WM_SETREDRAW, TRUE, 0);
-  RECT whole;
-  GetWindowRect(h, &whole);
-  MapWindowPoints(HWND_DESKTOP, h, reinterpret_cast<POINT*>(&whole), 2);
-  HRGN rgn = CreateRectRgnIndirect(&whole);
-  if (header && IsWindowVisible(header)) {
-    RECT hr;
-    GetWindowRect(header, &hr);
-    // A scroll bar that came or went changed the header's width; only its
-    // right end, where the bar was or is, needs drawing again.
-    if (hr.right != headerBefore.right) {
-      RECT strip{0, 0, hr.right - hr.left, hr.bottom - hr.top};
-      strip.left = std::max(0L, std::min(hr.right, headerBefore.right) - hr.left - 16);
-      RedrawWindow(header, &strip, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    }
-    MapWindowPoints(HWND_DESKTOP, h, reinterpret_cast<POINT*>(&hr), 2);
-    HRGN hrgn = CreateRectRgnIndirect(&hr);
-    CombineRgn(rgn, rgn, hrgn, RGN_DIFF);
-    DeleteObject(hrgn);
-  }
-  RedrawWindow(h, nullptr, rgn, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_NOCHILDREN);
-  DeleteObject(rgn);
-}
-
-// A virtual list reads a row's cells when it draws the row, so of the rows
-// that changed only those on screen are drawn again, and of those only the
-// columns that changed, in one invalidation; the other rows are read when
-// they scroll in. ListView_RedrawItems over every changed row costs Wine a
-// call to its server per row, even off screen: a preview of 100,000 rows
-// spent 4 to 6 s there against 5 ms for computing the names (bench_e2e).
-// Over the rows on screen alone it took 0.7 ms and the paint of those whole
-// rows 1.8 ms; one strip of the changed column takes 0.05 ms and its paint
-// 1.4 ms (Wine still draws the first column of every row in the strip, as
-// full-row selection wants).
-void WindowHost::RedrawListRows(HWND h, int first, int last, unsigned columns) {
-  int top = ListView_GetTopIndex(h);
-  // The row cut off at the bottom of the page counts too.
-  first = std::max(first, top);
-  last = std::min(last, top + ListView_GetCountPerPage(h));
-  RECT strip, lastRow;
-  if (first > last || !ListView_GetItemRect(h, first, &strip, LVIR_BOUNDS) ||
-      !ListView_GetItemRect(h, last, &lastRow, LVIR_BOUNDS))
-    return;
-  strip.bottom = lastRow.bottom;
-  // Where the columns are now: the header follows the horizontal scroll
-  // and the user may have dragged columns into another order.
-  if (HWND header = ListView_GetHeader(h)) {
-    RECT span{strip.right, 0, strip.left, 0};
-    for (int col = 0; col < 5; ++col) {
-      RECT r;
-      if (!(columns & (1u << col)) || !Header_GetItemRect(header, col, &r)) continue;
-      MapWindowPoints(header, h, reinterpret_cast<POINT*>(&r), 2);
-      span.left = std::min(span.left, r.left);
-      span.right = std::max(span.right, r.right);
-    }
-    if (span.left < span.right) {
-      strip.left = std::max(strip.left, span.left);
-      strip.right = std::min(strip.right, span.right);
-    }
-  }
-  InvalidateRect(h, &strip, TRUE);
-}
-
-void WindowHost::FlushPending() {
-  flushPosted_ = false;
-  ++echo_;
-  for (Control* list : dirtyCounts_)
-    if (HWND h = HwndOf(*list)) SetListCount(h, form_.RowCount(*list));
-  for (const DirtyRows& d : dirtyRows_)
-    if (HWND h = HwndOf(*d.list)) RedrawListRows(h, d.first, std::min(d.last, form_.RowCount(*d.list) - 1), d.columns);
-  for (Control* list : dirtySelections_) {
-    HWND h = HwndOf(*list);
-    if (!h) continue;
-    auto& rows = form_.Rows(*list);
-    int selected = form_.SelectedCount(*list);
-    int n = static_cast<int>(rows.size());
-    if (selected == n && n > 0) {
-      ListView_SetItemState(h, -1, LVIS_SELECTED, LVIS_SELECTED);
-    } else {
-      ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
-      for (int r = 0; r < n && selected > 0; ++r)
-        if (rows[r].selected) {
-          ListView_SetItemState(h, r, LVIS_SELECTED, LVIS_SELECTED);
-          --selected;
-        }
-    }
-  }
-  --echo_;
-  dirtyCounts_.clear();
-  dirtyRows_.clear();
-  dirtySelections_.clear();
-}
-
 // ---- windows -> model ----
-
-void WindowHost::ReadListSelection(Control& list) {
-  HWND h = HwndOf(list);
-  int n = form_.RowCount(list);
-  std::vector<char> sel(static_cast<size_t>(n), 0);
-  int i = -1;
-  while ((i = ListView_GetNextItem(h, i, LVNI_SELECTED)) >= 0 && i < n) sel[i] = 1;
-  auto& rows = form_.Rows(list);
-  FormObserver* saved = form_.observer();
-  form_.SetObserver(nullptr);  // the window already shows this selection
-  for (int r = 0; r < n; ++r)
-    if (rows[r].selected != (sel[r] != 0)) form_.SetRowSelected(list, r, sel[r] != 0);
-  form_.SetObserver(saved);
-}
 
 LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
   int id = LOWORD(wp), code = HIWORD(wp);
@@ -816,14 +346,14 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
     form_.UserEscape();
     return 0;
   }
-  if (id >= kMenuBase) {
-    int m = (id - kMenuBase) / 100, i = (id - kMenuBase) % 100;
+  int m = 0, i = 0;
+  if (ParseMenuCommand(id, &m, &i)) {
     auto& menus = form_.menus();
     if (m < static_cast<int>(menus.size()) && i < static_cast<int>(menus[m].items.size()))
       form_.UserChooseMenu(menus[m].items[i]);
     return 0;
   }
-  if (id >= kToolbarBase && id < kMenuBase) {
+  if (id >= kToolbarBase) {
     form_.UserClickToolbar(id - kToolbarBase);
     return 0;
   }
@@ -931,12 +461,6 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
     default:
       return 0;
   }
-}
-
-bool WindowHost::OnTabPage(const Control& c) const {
-  for (const Control* p = c.parent; p; p = p->parent)
-    if (p->type == ControlType::TabPage) return true;
-  return false;
 }
 
 // The tab control's body may be drawn by a theme in a colour of its own;

@@ -14,6 +14,8 @@ namespace tavik::ui {
 
 class Win32Shell;
 
+inline COLORREF ToColorRef(int32_t c) { return static_cast<COLORREF>(c); }
+
 class WindowHost final : public FormObserver {
  public:
   WindowHost(Win32Shell& shell, Form& form, HWND owner);
@@ -28,7 +30,6 @@ class WindowHost final : public FormObserver {
   Control* ControlOf(HWND h) const;
   HMENU menuBar() const { return menuBar_; }
   HMENU MenuHandle(const Menu& menu) const;
-  int MenuCommand(int menu, int item) const { return kMenuBase + menu * 100 + item; }
   HACCEL accelerators() const { return accel_; }
   HIMAGELIST listImages() const { return listImages_; }
   // Position of a control inside its model parent, read from the real window.
@@ -40,8 +41,7 @@ class WindowHost final : public FormObserver {
   void DestroyWindowNow();
 
   static constexpr int kControlBase = 1000;
-  static constexpr int kToolbarBase = 4000;
-  static constexpr int kMenuBase = 5000;
+  static constexpr int kToolbarBase = 4000;  // menu commands start above the toolbar's
 
   // FormObserver
   void ControlChanged(Control& c, What what) override;
@@ -62,17 +62,26 @@ class WindowHost final : public FormObserver {
   void CreateFrame(HWND owner);
   void CreateControls();
   void CreateMenus();
+  // control_factory.cpp
   HWND CreateOne(Control& c, int index);
+  HWND CreateToolbar(HMENU id);
+  HWND CreateStatusBar(HMENU id);
+  void SetUpEdit(Control& c, HWND hw);
+  void SetUpCombo(Control& c, HWND hw);
+  void SetUpTabs(Control& c, HWND hw);
+  void SetUpList(Control& c, HWND hw);
   void ApplyVisibility();
-  bool EffectiveVisible(const Control& c) const;
   void PushText(Control& c);
   void PushItems(Control& c);
   void PushSelection(Control& c);
   void PushFont(Control& c);
+  // list_mirror.cpp
   void PushListColours(Control& c);
   void ReadListSelection(Control& list);
   void SetListCount(HWND list, int count);
   void RedrawListRows(HWND list, int first, int last, unsigned columns);
+  static constexpr UINT kFlushMessage = WM_APP + 1;
+  static constexpr int kImageColumn = 3;  // the cell that shows a row's status image
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
@@ -80,7 +89,6 @@ class WindowHost final : public FormObserver {
   LRESULT OnColour(HDC dc, HWND child, bool isEdit);
   void OnDrawItem(DRAWITEMSTRUCT* d);
   HBRUSH Brush(COLORREF c);
-  bool OnTabPage(const Control& c) const;
   COLORREF TabBodyColour();
   COLORREF tabBody_ = CLR_INVALID;
   HFONT FontFor(const Font& f);
