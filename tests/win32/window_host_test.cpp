@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "forms/descriptions.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 
@@ -78,8 +79,8 @@ TEST_F(Win32Mirror, TypingInTheRealEditReachesTheModelWithItsLimits) {
   int changes = 0;
   digits.onChange = [&] { ++changes; };
   HWND h = H("文件名位数调节编辑框");
-  SendMessageA(h, EM_SETSEL, 0, -1);
-  SendMessageA(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("12"));
+  win::Edit(h).SelectAll();
+  win::Edit(h).ReplaceSelection("12");
   EXPECT_EQ(digits.text, "12");
   EXPECT_EQ(changes, 1);
   // A program-set text bypasses the edit's own limits; the model's apply.
@@ -92,20 +93,20 @@ TEST_F(Win32Mirror, CheckBoxesAndRadioGroupsFollowTheModel) {
   Control& box = form["区分大小写选择框"];
   int clicks = 0;
   box.onClick = [&] { ++clicks; };
-  SendMessageA(H("区分大小写选择框"), BM_CLICK, 0, 0);
+  win::Button(H("区分大小写选择框")).Click();
   EXPECT_TRUE(box.checked);
-  EXPECT_EQ(SendMessageA(H("区分大小写选择框"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(win::Button(H("区分大小写选择框")).Checked());
   EXPECT_EQ(clicks, 1);
   form.SetChecked(box, false);
-  EXPECT_EQ(SendMessageA(H("区分大小写选择框"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(win::Button(H("区分大小写选择框")).Checked());
   EXPECT_EQ(clicks, 1);
 
-  SendMessageA(H("替换删除全部单选框"), BM_CLICK, 0, 0);
+  win::Button(H("替换删除全部单选框")).Click();
   EXPECT_TRUE(form["替换删除全部单选框"].checked);
   EXPECT_FALSE(form["仅文件名单选框"].checked);
-  EXPECT_EQ(SendMessageA(H("仅文件名单选框"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(win::Button(H("仅文件名单选框")).Checked());
   // Another group is not touched.
-  EXPECT_EQ(SendMessageA(H("文件名全部大写单选框"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(win::Button(H("文件名全部大写单选框")).Checked());
 }
 
 TEST_F(Win32Mirror, DisabledControlsIgnoreClicks) {
@@ -114,7 +115,7 @@ TEST_F(Win32Mirror, DisabledControlsIgnoreClicks) {
   button.onClick = [&] { ++clicks; };
   form.SetEnabled(button, false);
   EXPECT_FALSE(IsWindowEnabled(H("常规清空按钮")));
-  SendMessageA(H("常规清空按钮"), BM_CLICK, 0, 0);
+  win::Button(H("常规清空按钮")).Click();
   EXPECT_EQ(clicks, 0);
 }
 
@@ -123,12 +124,12 @@ TEST_F(Win32Mirror, ComboSelectionFromTheProgramIsSilentFromTheUserNot) {
   int changes = 0;
   combo.onSelChange = [&] { ++changes; };
   HWND h = H("预定义方案组合框");
-  EXPECT_EQ(SendMessageA(h, CB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(win::ComboBox(h).Count(), 4);
   form.SetSelected(combo, 2);
-  EXPECT_EQ(SendMessageA(h, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(win::ComboBox(h).Selected(), 2);
   EXPECT_EQ(changes, 0);
-  SendMessageA(h, CB_SETCURSEL, 1, 0);
-  SendMessageA(host->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+  win::ComboBox(h).Select(1);
+  win::ComboBox(h).NotifyParent(CBN_SELCHANGE);
   EXPECT_EQ(combo.selected, 1);
   EXPECT_EQ(changes, 1);
 }
@@ -140,7 +141,7 @@ TEST_F(Win32Mirror, ChangingThePageShowsOnlyItsControls) {
   EXPECT_TRUE(IsWindowVisible(H("起始量编辑框")));
   EXPECT_FALSE(IsWindowVisible(H("查找内容编辑框")));
   HWND h = H("选择夹");
-  SendMessageA(h, TCM_SETCURSEL, 1, 0);
+  win::TabControl(h).Select(1);
   NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGE)};
   SendMessageA(host->hwnd(), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
   EXPECT_EQ(tabs.selected, 1);
@@ -161,24 +162,17 @@ TEST_F(Win32Mirror, TheVirtualListReadsItsRowsFromTheModel) {
   form.SetCell(list, 1, 3, "更名成功");
   form.SetImage(list, 1, 0);
   Pump();  // list updates are applied when the handler returns to the loop
-  EXPECT_EQ(ListView_GetItemCount(h), 3);
-  char buf[64];
-  ListView_GetItemText(h, 2, 0, buf, sizeof buf);
-  EXPECT_STREQ(buf, "文件2.txt");
-  ListView_GetItemText(h, 1, 3, buf, sizeof buf);
-  EXPECT_STREQ(buf, "更名成功");
-  LVITEMA item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = 1;
-  item.iSubItem = 3;
-  SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  EXPECT_EQ(item.iImage, 0);
+  win::ListView lv(h);
+  EXPECT_EQ(lv.Count(), 3);
+  EXPECT_EQ(lv.Text(2, 0), "文件2.txt");
+  EXPECT_EQ(lv.Text(1, 3), "更名成功");
+  EXPECT_EQ(lv.Image(1, 3), 0);
 
   form.SetRowSelected(list, 2, true);
   Pump();
-  EXPECT_EQ(ListView_GetNextItem(h, -1, LVNI_SELECTED), 2);
+  EXPECT_EQ(lv.NextSelected(-1), 2);
   // The user's selection reaches the model.
-  ListView_SetItemState(h, 0, LVIS_SELECTED, LVIS_SELECTED);
+  lv.Select(0, true);
   EXPECT_TRUE(form.Rows(list)[0].selected);
   EXPECT_EQ(form.CurrentSelected(list), 0);
   EXPECT_EQ(form.SelectedCount(list), 2);
@@ -268,18 +262,16 @@ TEST_F(Win32Mirror, AChangedCellIsDrawnAgainWhereItShowsAndNowhereElse) {
   host->FlushPending();
   EXPECT_TRUE(dirty(4, 3));
   UpdateWindow(h);
-  char buf[64];
-  ListView_GetItemText(h, 2, 1, buf, sizeof buf);
-  EXPECT_STREQ(buf, "新名字.mp3");
+  EXPECT_EQ(win::ListView(h).Text(2, 1), "新名字.mp3");
 }
 
 TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
   HWND tb = H("工具条");
-  EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));  // as created
+  EXPECT_FALSE(win::Toolbar(tb).IsButtonEnabled(WindowHost::kToolbarBase + 4));  // as created
   form.SetToolbarEnabled(4, true);
-  EXPECT_TRUE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));
+  EXPECT_TRUE(win::Toolbar(tb).IsButtonEnabled(WindowHost::kToolbarBase + 4));
   form.SetToolbarEnabled(4, false);
-  EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + 4, 0));
+  EXPECT_FALSE(win::Toolbar(tb).IsButtonEnabled(WindowHost::kToolbarBase + 4));
   int clicked = -1;
   form.onToolbar = [&](int i) { clicked = i; };
   SendMessageA(host->hwnd(), WM_COMMAND, WindowHost::kToolbarBase + 4, reinterpret_cast<LPARAM>(tb));
@@ -288,9 +280,7 @@ TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
   EXPECT_EQ(clicked, 1);
 
   form.SetStatusText(2, "自动预览－开");
-  char buf[64] = {};
-  SendMessageA(H("状态条"), SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(buf));
-  EXPECT_STREQ(buf, "自动预览－开");
+  EXPECT_EQ(win::StatusBar(H("状态条")).Text(2), "自动预览－开");
 
   form.SetMenuEnabled("全选", false);
   Menu* popup = form.FindMenu("右键菜单");

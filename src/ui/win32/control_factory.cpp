@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/win32/controls.h"
 #include "ui/win32/images.h"
 
 namespace tavik::ui {
@@ -207,7 +208,7 @@ HWND WindowHost::CreateOne(Control& c, int index) {
       break;
     case ControlType::CheckBox:
     case ControlType::Radio:
-      SendMessageA(hw, BM_SETCHECK, c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      win::Button(hw).SetChecked(c.checked);
       break;
     case ControlType::ComboList:
     case ControlType::ComboEditable:
@@ -268,14 +269,14 @@ HWND WindowHost::CreateStatusBar(HMENU id) {
   SendMessageA(status_, WM_SIZE, 0, 0);
   for (size_t i = 0; i < panes.size(); ++i) {
     SendMessageA(status_, SB_SETTIPTEXTA, i, reinterpret_cast<LPARAM>(panes[i].tooltip.c_str()));
-    SendMessageA(status_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panes[i].text.c_str()));
+    win::StatusBar(status_).SetText(static_cast<int>(i), panes[i].text);
   }
   return status_;
 }
 
 void WindowHost::SetUpEdit(Control& c, HWND hw) {
   if (!c.desc) return;
-  if (c.desc->maxLength > 0) SendMessageA(hw, EM_LIMITTEXT, c.desc->maxLength, 0);
+  if (c.desc->maxLength > 0) win::Edit(hw).SetLimit(c.desc->maxLength);
   if (!(c.desc->flags & kSpinner)) return;
   POINT o = OriginOf(c.parent);
   HWND ud = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
@@ -289,21 +290,17 @@ void WindowHost::SetUpEdit(Control& c, HWND hw) {
 
 void WindowHost::SetUpCombo(Control& c, HWND hw) {
   // The closed box takes the height the layout gives it.
-  SendMessageA(hw, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(c.rect.height - 6, 8));
+  win::ComboBox(hw).SetItemHeight(std::max(c.rect.height - 6, 8));
   PushItems(c);
   PushSelection(c);
   if (c.type == ControlType::ComboEditable) PushText(c);
 }
 
 void WindowHost::SetUpTabs(Control& c, HWND hw) {
+  win::TabControl tabs(hw);
   for (auto& other : form_.controls())
-    if (other->parent == &c && other->type == ControlType::TabPage) {
-      TCITEMA item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = const_cast<char*>(other->text.c_str());
-      SendMessageA(hw, TCM_INSERTITEMA, PageIndex(*other), reinterpret_cast<LPARAM>(&item));
-    }
-  SendMessageA(hw, TCM_SETCURSEL, std::max(c.selected, 0), 0);
+    if (other->parent == &c && other->type == ControlType::TabPage) tabs.Insert(PageIndex(*other), other->text);
+  tabs.Select(std::max(c.selected, 0));
 }
 
 void WindowHost::SetUpList(Control& c, HWND hw) {
@@ -322,7 +319,7 @@ void WindowHost::SetUpList(Control& c, HWND hw) {
     SendMessageA(hw, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
   PushListColours(c);
-  ListView_SetItemCountEx(hw, form_.RowCount(c), LVSICF_NOSCROLL);
+  win::ListView(hw).SetCount(form_.RowCount(c), LVSICF_NOSCROLL);
 }
 
 }  // namespace tavik::ui

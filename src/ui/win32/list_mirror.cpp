@@ -2,6 +2,7 @@
 // from the model, told of changes in batches that are applied once the
 // handler that made them returns to the loop.
 #include "ui/win32/window_host.h"
+#include "ui/win32/controls.h"
 
 #include <commctrl.h>
 
@@ -16,9 +17,7 @@ void WindowHost::PushListColours(Control& c) {
   if (!h) return;
   COLORREF back = c.backColour == kDefaultColour ? GetSysColor(COLOR_WINDOW) : ToColorRef(c.backColour);
   COLORREF fore = c.textColour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : ToColorRef(c.textColour);
-  ListView_SetBkColor(h, back);
-  ListView_SetTextColor(h, fore);
-  ListView_SetTextBkColor(h, back);
+  win::ListView(h).SetColours(fore, back);
   InvalidateRect(h, nullptr, TRUE);
 }
 
@@ -66,16 +65,17 @@ void WindowHost::ListSelectionChanged(Control& list) {
 // unseen, and then the rows and the frame are drawn once. The header keeps
 // its pixels.
 void WindowHost::SetListCount(HWND h, int count) {
-  bool visible = IsWindowVisible(h) != FALSE;
-  HWND header = ListView_GetHeader(h);
+  win::ListView lv(h);
+  bool visible = lv.IsVisible();
+  HWND header = lv.Header();
   RECT headerBefore{};
   if (header) GetWindowRect(header, &headerBefore);
-  bool wasEmpty = ListView_GetItemCount(h) == 0;
+  bool wasEmpty = lv.Count() == 0;
   if (visible) DefWindowProcA(h, WM_SETREDRAW, FALSE, 0);
-  ListView_SetItemCountEx(h, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  lv.SetCount(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   if (wasEmpty && count > 0) {
     HDC mem = CreateCompatibleDC(nullptr);
-    SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+    lv.Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
     DeleteDC(mem);
   }
   if (!visible) return;
@@ -114,22 +114,21 @@ void WindowHost::SetListCount(HWND h, int count) {
 // 1.4 ms (Wine still draws the first column of every row in the strip, as
 // full-row selection wants).
 void WindowHost::RedrawListRows(HWND h, int first, int last, unsigned columns) {
-  int top = ListView_GetTopIndex(h);
+  win::ListView lv(h);
+  int top = lv.TopIndex();
   // The row cut off at the bottom of the page counts too.
   first = std::max(first, top);
-  last = std::min(last, top + ListView_GetCountPerPage(h));
+  last = std::min(last, top + lv.CountPerPage());
   RECT strip, lastRow;
-  if (first > last || !ListView_GetItemRect(h, first, &strip, LVIR_BOUNDS) ||
-      !ListView_GetItemRect(h, last, &lastRow, LVIR_BOUNDS))
-    return;
+  if (first > last || !lv.RowRect(first, &strip) || !lv.RowRect(last, &lastRow)) return;
   strip.bottom = lastRow.bottom;
   // Where the columns are now: the header follows the horizontal scroll
   // and the user may have dragged columns into another order.
-  if (HWND header = ListView_GetHeader(h)) {
+  if (HWND header = lv.Header()) {
     RECT span{strip.right, 0, strip.left, 0};
     for (int col = 0; col < 5; ++col) {
       RECT r;
-      if (!(columns & (1u << col)) || !Header_GetItemRect(header, col, &r)) continue;
+      if (!(columns & (1u << col)) || !lv.ColumnRect(col, &r)) continue;
       MapWindowPoints(header, h, reinterpret_cast<POINT*>(&r), 2);
       span.left = std::min(span.left, r.left);
       span.right = std::max(span.right, r.right);
@@ -150,18 +149,18 @@ void WindowHost::FlushPending() {
   for (const DirtyRows& d : dirtyRows_)
     if (HWND h = HwndOf(*d.list)) RedrawListRows(h, d.first, std::min(d.last, form_.RowCount(*d.list) - 1), d.columns);
   for (Control* list : dirtySelections_) {
-    HWND h = HwndOf(*list);
-    if (!h) continue;
+    win::ListView lv(HwndOf(*list));
+    if (!lv) continue;
     auto& rows = form_.Rows(*list);
     int selected = form_.SelectedCount(*list);
     int n = static_cast<int>(rows.size());
     if (selected == n && n > 0) {
-      ListView_SetItemState(h, -1, LVIS_SELECTED, LVIS_SELECTED);
+      lv.SelectAll(true);
     } else {
-      ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
+      lv.SelectAll(false);
       for (int r = 0; r < n && selected > 0; ++r)
         if (rows[r].selected) {
-          ListView_SetItemState(h, r, LVIS_SELECTED, LVIS_SELECTED);
+          lv.Select(r, true);
           --selected;
         }
     }
@@ -173,11 +172,11 @@ void WindowHost::FlushPending() {
 }
 
 void WindowHost::ReadListSelection(Control& list) {
-  HWND h = HwndOf(list);
+  win::ListView lv(HwndOf(list));
   int n = form_.RowCount(list);
   std::vector<char> sel(static_cast<size_t>(n), 0);
   int i = -1;
-  while ((i = ListView_GetNextItem(h, i, LVNI_SELECTED)) >= 0 && i < n) sel[i] = 1;
+  while ((i = lv.NextSelected(i)) >= 0 && i < n) sel[i] = 1;
   auto& rows = form_.Rows(list);
   FormObserver* saved = form_.observer();
   form_.SetObserver(nullptr);  // the window already shows this selection

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "text/gbk.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/images.h"
 #include "ui/win32/win32_shell.h"
 
@@ -198,7 +199,7 @@ HBRUSH WindowHost::Brush(COLORREF c) {
 void WindowHost::PushFont(Control& c) {
   HWND h = HwndOf(c);
   if (!h) return;
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), TRUE);
+  win::Window(h).SetFont(FontFor(c.font), true);
 }
 
 void WindowHost::PushText(Control& c) {
@@ -219,11 +220,9 @@ void WindowHost::PushItems(Control& c) {
   HWND h = HwndOf(c);
   if (!h) return;
   ++echo_;
-  SendMessageA(h, CB_RESETCONTENT, 0, 0);
-  for (const ComboItem& item : c.items) {
-    LRESULT i = SendMessageA(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text.c_str()));
-    SendMessageA(h, CB_SETITEMDATA, i, item.value);
-  }
+  win::ComboBox box(h);
+  box.Clear();
+  for (const ComboItem& item : c.items) box.SetData(box.Add(item.text), item.value);
   --echo_;
 }
 
@@ -232,10 +231,11 @@ void WindowHost::PushSelection(Control& c) {
   if (!h) return;
   ++echo_;
   if (c.type == ControlType::TabControl) {
-    if (SendMessageA(h, TCM_GETCURSEL, 0, 0) != c.selected) SendMessageA(h, TCM_SETCURSEL, c.selected, 0);
+    win::TabControl tabs(h);
+    if (tabs.Selected() != c.selected) tabs.Select(c.selected);
     ApplyVisibility();
   } else if (c.type == ControlType::ComboList || c.type == ControlType::ComboEditable) {
-    SendMessageA(h, CB_SETCURSEL, c.selected, 0);
+    win::ComboBox(h).Select(c.selected);
     if (c.type == ControlType::ComboEditable) PushText(c);
   }
   --echo_;
@@ -252,7 +252,7 @@ void WindowHost::ControlChanged(Control& c, What what) {
     case What::Checked:
       if (h) {
         ++echo_;
-        SendMessageA(h, BM_SETCHECK, c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        win::Button(h).SetChecked(c.checked);
         --echo_;
       }
       break;
@@ -308,12 +308,12 @@ void WindowHost::MenuChanged(Menu& menu, int item) {
 
 void WindowHost::ToolbarChanged(int index) {
   if (!toolbar_) return;
-  SendMessageA(toolbar_, TB_ENABLEBUTTON, kToolbarBase + index, MAKELONG(form_.toolbar()[index].enabled, 0));
+  win::Toolbar(toolbar_).EnableButton(kToolbarBase + index, form_.toolbar()[index].enabled);
 }
 
 void WindowHost::StatusChanged(int pane) {
   if (!status_) return;
-  SendMessageA(status_, SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(form_.status()[pane].text.c_str()));
+  win::StatusBar(status_).SetText(pane, form_.status()[pane].text);
 }
 
 void WindowHost::TitleChanged() { SetWindowTextA(hwnd_, form_.title().c_str()); }
@@ -328,7 +328,7 @@ void WindowHost::WindowRectChanged() {
   form_.windowRect = {wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
   UpdateClientSize();
   DockToolbar();
-  if (status_) SendMessageA(status_, WM_SIZE, 0, 0);
+  if (status_) win::StatusBar(status_).FollowParent();
 }
 
 void WindowHost::DockToolbar() {
@@ -368,7 +368,7 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
     case ControlType::ComboList:
     case ControlType::ComboEditable:
       if (code == CBN_SELCHANGE) {
-        form_.UserChoose(*c, static_cast<int>(SendMessageA(h, CB_GETCURSEL, 0, 0)));
+        form_.UserChoose(*c, win::ComboBox(h).Selected());
       } else if (code == CBN_EDITCHANGE) {
         form_.UserType(*c, WindowText(h));
       }
@@ -411,7 +411,7 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
   Control* c = ControlOf(nm->hwndFrom);
   if (!c) return 0;
   if (c->type == ControlType::TabControl && nm->code == TCN_SELCHANGE) {
-    if (echo_ == 0) form_.UserChoose(*c, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    if (echo_ == 0) form_.UserChoose(*c, win::TabControl(nm->hwndFrom).Selected());
     return 0;
   }
   if (c->type != ControlType::ListView) return 0;
@@ -538,7 +538,7 @@ LRESULT WindowHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SIZE:
       DockToolbar();
-      if (status_) SendMessageA(status_, WM_SIZE, 0, 0);
+      if (status_) win::StatusBar(status_).FollowParent();
       if (echo_ == 0 && wp != SIZE_MINIMIZED) {
         RECT wr;
         GetWindowRect(hwnd_, &wr);

@@ -7,6 +7,7 @@
 
 #include "drive/win32/screen_capture.h"
 #include "drive/win32/win32_target_internal.h"
+#include "ui/win32/controls.h"
 
 namespace tavik::drive {
 
@@ -15,6 +16,7 @@ using ui::ControlType;
 using ui::Form;
 using ui::WindowHost;
 using ui::WindowText;
+namespace win = ui::win;
 
 std::optional<ControlState> Win32Target::Read(const std::string& name) {
   std::optional<ControlState> result;
@@ -48,40 +50,26 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
     switch (c->type) {
       case ControlType::CheckBox:
       case ControlType::Radio:
-        s.checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        s.checked = win::Button(h).Checked();
         s.text = WindowText(h);
         break;
       case ControlType::ComboList:
       case ControlType::ComboEditable: {
-        s.selected = static_cast<int>(SendMessageA(h, CB_GETCURSEL, 0, 0));
-        if (s.selected < 0) s.selected = -1;
+        win::ComboBox box(h);
+        s.selected = std::max(box.Selected(), -1);
         s.text = WindowText(h);
-        int n = static_cast<int>(SendMessageA(h, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-          int len = static_cast<int>(SendMessageA(h, CB_GETLBTEXTLEN, i, 0));
-          std::string item(static_cast<size_t>(std::max(len, 0)) * 2 + 2, '\0');
-          SendMessageA(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-          s.items.push_back(item.c_str());
-        }
+        for (int i = 0, n = box.Count(); i < n; ++i) s.items.push_back(box.ItemText(i));
         break;
       }
       case ControlType::TabControl: {
-        s.selected = static_cast<int>(SendMessageA(h, TCM_GETCURSEL, 0, 0));
-        int n = static_cast<int>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-          char buf[128] = {};
-          TCITEMA item{};
-          item.mask = TCIF_TEXT;
-          item.pszText = buf;
-          item.cchTextMax = sizeof buf;
-          SendMessageA(h, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-          s.items.push_back(buf);
-        }
+        win::TabControl tabs(h);
+        s.selected = tabs.Selected();
+        for (int i = 0, n = tabs.Count(); i < n; ++i) s.items.push_back(tabs.Text(i));
         break;
       }
       case ControlType::ListView:
-        s.textColour = static_cast<int32_t>(ListView_GetTextColor(h));
-        s.backColour = static_cast<int32_t>(ListView_GetBkColor(h));
+        s.textColour = static_cast<int32_t>(win::ListView(h).TextColour());
+        s.backColour = static_cast<int32_t>(win::ListView(h).BackColour());
         break;
       case ControlType::ColourPicker:
         s.backColour = c->backColour;  // owner-drawn from the model's colour
@@ -99,7 +87,7 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
 int Win32Target::RowCount() {
   int n = 0;
   HWND h = ListHwnd();
-  if (h) ui::RunOnUi([&] { n = ListView_GetItemCount(h); });
+  if (h) ui::RunOnUi([&] { n = win::ListView(h).Count(); });
   return n;
 }
 
@@ -107,11 +95,7 @@ std::string Win32Target::Cell(int row, int column) {
   std::string s;
   HWND h = ListHwnd();
   if (!h) return s;
-  ui::RunOnUi([&] {
-    char buf[4096] = {};
-    ListView_GetItemText(h, row, column, buf, sizeof buf);
-    s = buf;
-  });
+  ui::RunOnUi([&] { s = win::ListView(h).Text(row, column); });
   return s;
 }
 
@@ -119,15 +103,8 @@ int Win32Target::Image(int row) {
   int image = -1;
   HWND h = ListHwnd();
   if (!h) return image;
-  ui::RunOnUi([&] {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    item.iSubItem = 3;
-    item.iImage = -1;
-    if (SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) image = item.iImage;
-  });
-  return image < 0 ? -1 : image;
+  ui::RunOnUi([&] { image = win::ListView(h).Image(row, 3); });
+  return image;
 }
 
 std::vector<int> Win32Target::SelectedRows() {
@@ -136,7 +113,7 @@ std::vector<int> Win32Target::SelectedRows() {
   if (!h) return rows;
   ui::RunOnUi([&] {
     int i = -1;
-    while ((i = ListView_GetNextItem(h, i, LVNI_SELECTED)) >= 0) rows.push_back(i);
+    while ((i = win::ListView(h).NextSelected(i)) >= 0) rows.push_back(i);
   });
   return rows;
 }
@@ -147,11 +124,7 @@ std::string Win32Target::Status(int pane) {
     WindowHost* host = MainHostUi();
     HWND h = host ? host->HwndOf("状态条") : nullptr;
     if (!h) return;
-    // The length the control reports counts characters, not GBK bytes.
-    int len = LOWORD(SendMessageA(h, SB_GETTEXTLENGTHA, pane, 0));
-    std::string buf(static_cast<size_t>(len) * 2 + 1, '\0');
-    SendMessageA(h, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(buf.data()));
-    s = buf.c_str();
+    s = win::StatusBar(h).Text(pane);
   });
   return s;
 }
@@ -161,7 +134,7 @@ bool Win32Target::ToolbarEnabled(int index) {
   ui::RunOnUi([&] {
     WindowHost* host = MainHostUi();
     HWND h = host ? host->HwndOf("工具条") : nullptr;
-    if (h) enabled = SendMessageA(h, TB_ISBUTTONENABLED, WindowHost::kToolbarBase + index, 0) != 0;
+    if (h) enabled = win::Toolbar(h).IsButtonEnabled(WindowHost::kToolbarBase + index);
   });
   return enabled;
 }
@@ -222,7 +195,7 @@ std::optional<ui::Font> Win32Target::ControlFont(const std::string& name) {
     Control* c = ResolveUi(name, &host);
     HWND h = c ? host->HwndOf(*c) : nullptr;
     if (!h) return;
-    HFONT hf = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+    HFONT hf = win::Window(h).Font();
     LOGFONTA lf{};
     if (!hf || !GetObjectA(hf, sizeof lf, &lf)) return;
     ui::Font f;
@@ -296,7 +269,7 @@ std::vector<std::string> Win32Target::TakeStatusHistory(int pane) {
 bool Win32Target::IsPageShown(WindowHost& host, const Control& page) {
   if (!page.parent) return false;
   HWND tabs = host.HwndOf(*page.parent);
-  return tabs && SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == ui::PageIndex(page);
+  return tabs && win::TabControl(tabs).Selected() == ui::PageIndex(page);
 }
 
 // The colours a control is painted with, asked of its parent exactly as

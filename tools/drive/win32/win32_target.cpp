@@ -10,6 +10,7 @@
 
 #include "drive/win32/win32_target.h"
 #include "drive/win32/win32_target_internal.h"
+#include "ui/win32/controls.h"
 #include "platform/platform.h"
 #include "forms/descriptions.h"
 #include "ui/win32/drop_target.h"
@@ -135,19 +136,19 @@ bool Win32Target::Type(const std::string& name, const std::string& text) {
     if (c->type == ControlType::Edit && (GetWindowLongA(h, GWL_STYLE) & ES_MULTILINE)) {
       // A multi-line edit reports no change for a set text, only for an
       // edit; its own limit is lifted so the model's applies, as below.
-      LRESULT limit = SendMessageA(h, EM_GETLIMITTEXT, 0, 0);
-      SendMessageA(h, EM_LIMITTEXT, 0, 0);
-      SendMessageA(h, EM_SETSEL, 0, -1);
-      SendMessageA(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-      SendMessageA(h, EM_LIMITTEXT, limit, 0);
+      ui::win::Edit edit(h);
+      LRESULT limit = edit.Limit();
+      edit.SetLimit(0);
+      edit.SelectAll();
+      edit.ReplaceSelection(text);
+      edit.SetLimit(limit);
     } else if (c->type == ControlType::Edit) {
       // The whole content replaced at once, one change; the program's
       // model applies the box's limits as it does to typed text.
       SetWindowTextA(h, text.c_str());
     } else {
       SetWindowTextA(h, text.c_str());
-      SendMessageA(GetParent(h), WM_COMMAND,
-                   MAKEWPARAM(GetDlgCtrlID(h), CBN_EDITCHANGE), reinterpret_cast<LPARAM>(h));
+      ui::win::Window(h).NotifyParent(CBN_EDITCHANGE);
     }
   });
   WaitIdle();
@@ -159,7 +160,8 @@ bool Win32Target::Click(const std::string& name) {
   Control* c = Resolve(name, &h);
   if (!c || !h || !ui::TakesClick(c->type)) return false;
   ui::PostOnUi([h] {
-    if (IsWindowEnabled(h) && IsWindowVisible(h)) SendMessageA(h, BM_CLICK, 0, 0);
+    ui::win::Button button(h);
+    if (button.IsEnabled() && button.IsVisible()) button.Click();
   });
   WaitIdle();
   return true;
@@ -173,9 +175,9 @@ bool Win32Target::Choose(const std::string& name, int index) {
   if (c->type != ControlType::ComboList && c->type != ControlType::ComboEditable) return false;
   ui::PostOnUi([h, index] {
     if (!IsWindowEnabled(h)) return;
-    SendMessageA(h, CB_SETCURSEL, index, 0);
-    SendMessageA(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(h));
+    ui::win::ComboBox box(h);
+    box.Select(index);
+    box.NotifyParent(CBN_SELCHANGE);
   });
   WaitIdle();
   return true;
@@ -186,10 +188,11 @@ bool Win32Target::Tab(int index) {
   Control* c = Resolve("选择夹", &h);
   if (!c || !h) return false;
   ui::PostOnUi([h, index] {
-    if (SendMessageA(h, TCM_GETCURSEL, 0, 0) == index) return;
+    ui::win::TabControl tabs(h);
+    if (tabs.Selected() == index) return;
     NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGING)};
     SendMessageA(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
-    SendMessageA(h, TCM_SETCURSEL, index, 0);
+    tabs.Select(index);
     nm.code = TCN_SELCHANGE;
     SendMessageA(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
   });
@@ -243,7 +246,7 @@ bool Win32Target::Toolbar(int index) {
   if (!tb) return false;
   ui::PostOnUi([tb, main, index] {
     int cmd = WindowHost::kToolbarBase + index;
-    if (!SendMessageA(tb, TB_ISBUTTONENABLED, cmd, 0)) return;
+    if (!ui::win::Toolbar(tb).IsButtonEnabled(cmd)) return;
     SendMessageA(main, WM_COMMAND, MAKEWPARAM(cmd, BN_CLICKED), reinterpret_cast<LPARAM>(tb));
   });
   WaitIdle();
@@ -254,8 +257,9 @@ bool Win32Target::Rows(const std::vector<int>& rows) {
   HWND h = ListHwnd();
   if (!h) return false;
   ui::PostOnUi([h, rows] {
-    ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
-    for (int r : rows) ListView_SetItemState(h, r, LVIS_SELECTED, LVIS_SELECTED);
+    ui::win::ListView list(h);
+    list.SelectAll(false);
+    for (int r : rows) list.Select(r, true);
   });
   WaitIdle();
   return true;

@@ -1,0 +1,147 @@
+// One small wrapper per kind of Win32 control: the messages the program,
+// the driver and the tests send, each a one-line method, so that a message
+// and its casts are written once. A wrapper holds only the window handle.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace tavik::ui::win {
+
+class Window {
+ public:
+  explicit Window(HWND h = nullptr) : h_(h) {}
+  HWND hwnd() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  bool IsEnabled() const { return IsWindowEnabled(h_) != FALSE; }
+  bool IsVisible() const { return IsWindowVisible(h_) != FALSE; }
+  void SetFont(HFONT font, bool redraw) { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
+  HFONT Font() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
+  // Tells the parent as the control itself would.
+  void NotifyParent(WORD code) const {
+    SendMessageA(GetParent(h_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h_), code), reinterpret_cast<LPARAM>(h_));
+  }
+  LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageA(h_, msg, wp, lp); }
+
+ protected:
+  HWND h_;
+};
+
+class Button : public Window {
+ public:
+  using Window::Window;
+  bool Checked() const { return Send(BM_GETCHECK) == BST_CHECKED; }
+  void SetChecked(bool on) { Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
+  void Click() { Send(BM_CLICK); }
+};
+
+class Edit : public Window {
+ public:
+  using Window::Window;
+  LRESULT Limit() const { return Send(EM_GETLIMITTEXT); }
+  void SetLimit(LRESULT chars) { Send(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
+  void SelectAll() { Send(EM_SETSEL, 0, -1); }
+  void ReplaceSelection(const std::string& text) { Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str())); }
+};
+
+class ComboBox : public Window {
+ public:
+  using Window::Window;
+  void Clear() { Send(CB_RESETCONTENT); }
+  int Add(const std::string& text) { return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))); }
+  void SetData(int i, LPARAM value) { Send(CB_SETITEMDATA, i, value); }
+  int Count() const { return static_cast<int>(Send(CB_GETCOUNT)); }
+  std::string ItemText(int i) const {
+    // Lengths count characters, not GBK bytes: room for two bytes each.
+    std::string s(static_cast<size_t>(std::max<LRESULT>(Send(CB_GETLBTEXTLEN, i), 0)) * 2 + 2, '\0');
+    Send(CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(std::strlen(s.c_str()));
+    return s;
+  }
+  int Selected() const { return static_cast<int>(Send(CB_GETCURSEL)); }
+  void Select(int i) { Send(CB_SETCURSEL, i); }
+  void SetItemHeight(int pixels) { Send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), pixels); }
+};
+
+class TabControl : public Window {
+ public:
+  using Window::Window;
+  int Selected() const { return static_cast<int>(Send(TCM_GETCURSEL)); }
+  void Select(int page) { Send(TCM_SETCURSEL, page); }
+  int Count() const { return static_cast<int>(Send(TCM_GETITEMCOUNT)); }
+  bool Insert(int page, const std::string& text) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(text.c_str());
+    return Send(TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item)) >= 0;
+  }
+  std::string Text(int page) const {
+    char buf[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buf;
+    item.cchTextMax = sizeof buf;
+    Send(TCM_GETITEMA, page, reinterpret_cast<LPARAM>(&item));
+    return buf;
+  }
+};
+
+class Toolbar : public Window {
+ public:
+  using Window::Window;
+  bool IsButtonEnabled(int command) const { return Send(TB_ISBUTTONENABLED, command) != 0; }
+  void EnableButton(int command, bool on) { Send(TB_ENABLEBUTTON, command, MAKELONG(on, 0)); }
+};
+
+class StatusBar : public Window {
+ public:
+  using Window::Window;
+  void SetText(int pane, const std::string& text) { Send(SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str())); }
+  std::string Text(int pane) const {
+    std::string s(static_cast<size_t>(LOWORD(Send(SB_GETTEXTLENGTHA, pane))) * 2 + 1, '\0');
+    Send(SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(std::strlen(s.c_str()));
+    return s;
+  }
+  void FollowParent() { Send(WM_SIZE); }  // a status bar docks itself on WM_SIZE
+};
+
+class ListView : public Window {
+ public:
+  using Window::Window;
+  int Count() const { return ListView_GetItemCount(h_); }
+  void SetCount(int n, DWORD flags) { ListView_SetItemCountEx(h_, n, flags); }
+  std::string Text(int row, int column) const {
+    char buf[4096] = {};
+    ListView_GetItemText(h_, row, column, buf, sizeof buf);
+    return buf;
+  }
+  int Image(int row, int column) const {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.iImage = -1;
+    return Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) && item.iImage >= 0 ? item.iImage : -1;
+  }
+  int NextSelected(int after) const { return ListView_GetNextItem(h_, after, LVNI_SELECTED); }
+  void Select(int row, bool on) { ListView_SetItemState(h_, row, on ? LVIS_SELECTED : 0, LVIS_SELECTED); }
+  void SelectAll(bool on) { Select(-1, on); }
+  int TopIndex() const { return ListView_GetTopIndex(h_); }
+  int CountPerPage() const { return ListView_GetCountPerPage(h_); }
+  bool RowRect(int row, RECT* r) const { return ListView_GetItemRect(h_, row, r, LVIR_BOUNDS) != FALSE; }
+  HWND Header() const { return ListView_GetHeader(h_); }
+  bool ColumnRect(int column, RECT* r) const { return Header_GetItemRect(Header(), column, r) != FALSE; }
+  COLORREF TextColour() const { return ListView_GetTextColor(h_); }
+  COLORREF BackColour() const { return ListView_GetBkColor(h_); }
+  void SetColours(COLORREF text, COLORREF back) {
+    ListView_SetBkColor(h_, back);
+    ListView_SetTextColor(h_, text);
+    ListView_SetTextBkColor(h_, back);
+  }
+};
+
+}  // namespace tavik::ui::win
