@@ -28,7 +28,6 @@
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 
-#undef MessageBox
 
 using namespace tavik;
 using bench::NowSeconds;
@@ -55,7 +54,7 @@ class BenchShell final : public ui::Win32Shell {
  public:
   std::string folder;
   std::vector<std::string> messages;
-  ui::MsgAnswer MessageBox(ui::Form*, const std::string&, const std::string& text, ui::MsgIcon,
+  ui::MsgAnswer ShowMessage(ui::Form*, const std::string&, const std::string& text, ui::MsgIcon,
                            ui::MsgButtons buttons) override {
     messages.push_back(text);
     return buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::Yes : ui::MsgAnswer::Ok;

@@ -50,9 +50,9 @@ void App::ToolbarClicked(int index) {
       if (!outcome.confirmed) break;
       int32_t total = list_->ItemCount();
       if (outcome.restored == total)
-        shell_.MessageBox(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        shell_.ShowMessage(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
       else
-        shell_.MessageBox(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
+        shell_.ShowMessage(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
                           ui::MsgButtons::Ok);
       break;
     }
@@ -63,9 +63,9 @@ void App::ToolbarClicked(int index) {
       int32_t moved = engine_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)
-        shell_.MessageBox(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        shell_.ShowMessage(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
       else
-        shell_.MessageBox(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
+        shell_.ShowMessage(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
                           ui::MsgButtons::Ok);
       break;
     }

@@ -242,7 +242,7 @@ int32_t Engine::RenameAll() {
 
 UndoOutcome Engine::UndoLastBatch() {
   UndoOutcome outcome;
-  if (shell_.MessageBox(&form_, "询问：", "是否真的撤消上一次操作？", ui::MsgIcon::Info,
+  if (shell_.ShowMessage(&form_, "询问：", "是否真的撤消上一次操作？", ui::MsgIcon::Info,
                         ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
     return outcome;
   outcome.confirmed = true;

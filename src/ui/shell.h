@@ -9,10 +9,6 @@
 
 #include "ui/form.h"
 
-// <windows.h> defines these names as macros; the port uses them as its own.
-#undef MessageBox
-#undef ChooseFont
-
 namespace tavik::ui {
 
 enum class MsgIcon { None, Info, Warning, Error };
@@ -35,7 +31,7 @@ class Shell {
  public:
   virtual ~Shell() = default;
 
-  virtual MsgAnswer MessageBox(Form* owner, const std::string& title, const std::string& text,
+  virtual MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text,
                                MsgIcon icon, MsgButtons buttons) = 0;
   // Full paths of the chosen files; empty when cancelled.
   virtual std::vector<std::string> OpenFiles(Form* owner, const std::string& title,
@@ -44,7 +40,7 @@ class Shell {
   // The chosen directory; nothing when cancelled.
   virtual std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) = 0;
   // In: the current choice; out: the confirmed one. False when cancelled.
-  virtual bool ChooseFont(Form* owner, FontChoice& font) = 0;
+  virtual bool PickFont(Form* owner, FontChoice& font) = 0;
   virtual bool ChooseColour(Form* owner, int32_t& colour) = 0;
 
   virtual void BeginWaitCursor() = 0;

@@ -131,9 +131,9 @@ TEST(HeadlessShell, DestroyRaisesDestroyingOnce) {
 TEST(HeadlessShell, MessageBoxesAreAnsweredFromTheQueueAndRecorded) {
   HeadlessShell shell;
   shell.messageAnswers = {MsgAnswer::Yes};
-  EXPECT_EQ(shell.MessageBox(nullptr, "标题", "确定吗？", MsgIcon::Warning, MsgButtons::YesNo),
+  EXPECT_EQ(shell.ShowMessage(nullptr, "标题", "确定吗？", MsgIcon::Warning, MsgButtons::YesNo),
             MsgAnswer::Yes);
-  EXPECT_EQ(shell.MessageBox(nullptr, "标题", "再问", MsgIcon::None, MsgButtons::YesNo), MsgAnswer::Ok);
+  EXPECT_EQ(shell.ShowMessage(nullptr, "标题", "再问", MsgIcon::None, MsgButtons::YesNo), MsgAnswer::Ok);
   ASSERT_EQ(shell.messages.size(), 2u);
   EXPECT_EQ(shell.messages[0].text, "确定吗？");
   EXPECT_EQ(shell.messages[0].icon, MsgIcon::Warning);
@@ -157,10 +157,10 @@ TEST(HeadlessShell, CommonDialogsTakeQueuedAnswersAndRecordRequests) {
 
   FontChoice font{"宋体", 10, false, false};
   shell.fontAnswers = {FontChoice{"黑体", 12, true, false}, std::nullopt};
-  EXPECT_TRUE(shell.ChooseFont(nullptr, font));
+  EXPECT_TRUE(shell.PickFont(nullptr, font));
   EXPECT_EQ(font.face, "黑体");
   EXPECT_TRUE(font.bold);
-  EXPECT_FALSE(shell.ChooseFont(nullptr, font));
+  EXPECT_FALSE(shell.PickFont(nullptr, font));
   EXPECT_EQ(font.face, "黑体");  // a cancel leaves the choice alone
   ASSERT_EQ(shell.fontRequests.size(), 2u);
   EXPECT_EQ(shell.fontRequests[0].face, "宋体");

@@ -13,7 +13,6 @@
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
 
-#undef MessageBox
 
 namespace tavik::ui {
 namespace {

@@ -64,7 +64,7 @@ class FilterDialog {
   }
 
   void Warn(const char* text) {
-    shell_.MessageBox(&form_, kTitle, text, ui::MsgIcon::Warning, ui::MsgButtons::Ok);
+    shell_.ShowMessage(&form_, kTitle, text, ui::MsgIcon::Warning, ui::MsgButtons::Ok);
   }
 
   // Last item first, so the rows still to be visited keep their indices

@@ -66,7 +66,7 @@ class SettingsDialog {
       };
       picker->onSelChange = [this] { SetApplyEnabled(true); };
     }
-    form_["字体按钮"].onClick = [this] { ChooseFont(); };
+    form_["字体按钮"].onClick = [this] { PickFont(); };
     form_["默认按钮"].onClick = [this] { RestoreDefaults(); };
     applyButton_.onClick = [this] {
       SetApplyEnabled(false);
@@ -154,9 +154,9 @@ class SettingsDialog {
 
   // A confirmed face reaches Settings at once, even if the dialog is then
   // cancelled; the size waits for Apply or OK.
-  void ChooseFont() {
+  void PickFont() {
     ui::FontChoice font = font_;
-    if (!shell_.ChooseFont(&form_, font)) return;
+    if (!shell_.PickFont(&form_, font)) return;
     SetFontChoice(font);
     SetApplyEnabled(true);
     settings_.fontName = font_.face;

@@ -36,7 +36,7 @@ TagDialog::TagDialog(ui::Form& form, ui::Shell& shell, FileSystem& fs, std::stri
 }
 
 void TagDialog::Message(const char* text, ui::MsgIcon icon) {
-  shell_.MessageBox(&f_, kTitle, text, icon, ui::MsgButtons::Ok);
+  shell_.ShowMessage(&f_, kTitle, text, icon, ui::MsgButtons::Ok);
 }
 
 void TagDialog::V1Changed() {
@@ -84,7 +84,7 @@ void TagDialog::Load() {
   f_.SetText(f_["MP3文件名编辑框"], path_);
   auto file = fs_.Open(path_, FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting);
   if (!file) {
-    shell_.MessageBox(&f_, "错误", "打开文件：" + path_ + "失败！", ui::MsgIcon::Error,
+    shell_.ShowMessage(&f_, "错误", "打开文件：" + path_ + "失败！", ui::MsgIcon::Error,
                       ui::MsgButtons::Ok);
     f_.Close();
     return;

@@ -46,7 +46,7 @@ Control* HeadlessShell::Resolve(std::string_view name) {
   return nullptr;
 }
 
-MsgAnswer HeadlessShell::MessageBox(Form*, const std::string& title, const std::string& text,
+MsgAnswer HeadlessShell::ShowMessage(Form*, const std::string& title, const std::string& text,
                                     MsgIcon icon, MsgButtons buttons) {
   MsgAnswer answer = NextMessageAnswer();
   messages.push_back(Message{title, text, icon, buttons, answer});
@@ -65,7 +65,7 @@ std::optional<std::string> HeadlessShell::BrowseForFolder(Form*, const std::stri
   return NextFolderAnswer();
 }
 
-bool HeadlessShell::ChooseFont(Form*, FontChoice& font) {
+bool HeadlessShell::PickFont(Form*, FontChoice& font) {
   fontRequests.push_back(font);
   return NextFontAnswer(font);
 }

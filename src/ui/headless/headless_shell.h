@@ -62,12 +62,12 @@ class HeadlessShell : public Shell, public ScriptedAnswers {
   // Called for every status pane text the program sets, after it is set.
   std::function<void(Form&, int pane)> onStatus;
 
-  MsgAnswer MessageBox(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
+  MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
                        MsgButtons buttons) override;
   std::vector<std::string> OpenFiles(Form* owner, const std::string& title, const std::string& filter,
                                      const std::string& initialDir) override;
   std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) override;
-  bool ChooseFont(Form* owner, FontChoice& font) override;
+  bool PickFont(Form* owner, FontChoice& font) override;
   bool ChooseColour(Form* owner, int32_t& colour) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;

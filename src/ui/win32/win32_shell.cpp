@@ -13,8 +13,6 @@
 #include "ui/win32/drop_target.h"
 #include "ui/win32/window_host.h"
 
-#undef ChooseFont
-#undef MessageBox
 
 namespace tavik::ui {
 namespace {
@@ -122,7 +120,7 @@ WindowHost* Win32Shell::HostOf(const Form& form) {
 
 std::vector<Form*> Win32Shell::OpenForms() { return order_; }
 
-MsgAnswer Win32Shell::MessageBox(Form* owner, const std::string& title, const std::string& text,
+MsgAnswer Win32Shell::ShowMessage(Form* owner, const std::string& title, const std::string& text,
                                  MsgIcon icon, MsgButtons buttons) {
   UINT type = IconFlag(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK);
   int r = ::MessageBoxA(OwnerWindow(*this, owner), text.c_str(), title.c_str(), type);
@@ -193,7 +191,7 @@ std::optional<std::string> Win32Shell::BrowseForFolder(Form* owner, const std::s
   return std::string(path);
 }
 
-bool Win32Shell::ChooseFont(Form* owner, FontChoice& font) {
+bool Win32Shell::PickFont(Form* owner, FontChoice& font) {
   LOGFONTA lf{};
   HDC dc = GetDC(nullptr);
   lf.lfHeight = -MulDiv(font.points, GetDeviceCaps(dc, LOGPIXELSY), 72);

@@ -3,10 +3,6 @@
 // dialogs. Only this folder and the program's entry include <windows.h>.
 #pragma once
 #include <windows.h>
-// The Shell port names these too; the API is called by its A names.
-#undef MessageBox
-#undef ChooseFont
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,12 +20,12 @@ class Win32Shell : public Shell {
   Win32Shell();
   ~Win32Shell() override;
 
-  MsgAnswer MessageBox(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
+  MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
                        MsgButtons buttons) override;
   std::vector<std::string> OpenFiles(Form* owner, const std::string& title, const std::string& filter,
                                      const std::string& initialDir) override;
   std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) override;
-  bool ChooseFont(Form* owner, FontChoice& font) override;
+  bool PickFont(Form* owner, FontChoice& font) override;
   bool ChooseColour(Form* owner, int32_t& colour) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;

@@ -2,10 +2,6 @@
 // program's thread, records what it says and answers it.
 #pragma once
 #include <windows.h>
-// The Shell port names these too; the API is called by its A names.
-#undef MessageBox
-#undef ChooseFont
-
 #include <vector>
 
 #include "drive/target.h"

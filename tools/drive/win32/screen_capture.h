@@ -1,10 +1,6 @@
 // Screenshots for the driver's `screenshot` command.
 #pragma once
 #include <windows.h>
-// The Shell port names these too; the API is called by its A names.
-#undef MessageBox
-#undef ChooseFont
-
 #include <optional>
 #include <string>
 

@@ -62,7 +62,7 @@ std::optional<std::string> DriverShell::BrowseForFolder(Form*, const std::string
   return NextFolderAnswer();
 }
 
-bool DriverShell::ChooseFont(Form*, ui::FontChoice& font) {
+bool DriverShell::PickFont(Form*, ui::FontChoice& font) {
   std::lock_guard<std::mutex> lock(mutex);
   return NextFontAnswer(font);
 }

@@ -27,7 +27,7 @@ class DriverShell final : public ui::Win32Shell, public ui::ScriptedAnswers {
   std::vector<std::string> OpenFiles(ui::Form*, const std::string&, const std::string&,
                                      const std::string&) override;
   std::optional<std::string> BrowseForFolder(ui::Form*, const std::string&) override;
-  bool ChooseFont(ui::Form*, ui::FontChoice& font) override;
+  bool PickFont(ui::Form*, ui::FontChoice& font) override;
   bool ChooseColour(ui::Form*, int32_t& colour) override;
 };
 
