@@ -309,7 +309,7 @@ bool Renaming(BenchShell& shell, const Folders& f) {
   real.Type(kDigitsBox, "6");
   filelist::FileList& list = real.app().list();
   if (list.ItemCount() != kRenameFiles) return Fail("rename: the folder does not hold the files");
-  real.app().engine().ComputeNewNames(list.ItemCount());
+  real.app().rulePages().ComputeNewNames(list.ItemCount());
   std::vector<std::pair<std::string, std::string>> moves;
   for (int i = 0; i < list.ItemCount(); ++i) moves.emplace_back(list.oldNames[i], list.newNames[i]);
 

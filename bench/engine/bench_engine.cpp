@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
       p.app.list().AddDirectory(tavik::FromNativePath(ourDir), true);
       f.SetText(f["文件名编辑框"], "Holiday ");
       f.SetText(f["文件名位数调节编辑框"], "6");
-      p.app.engine().ComputeNewNames(p.app.list().ItemCount());
+      p.app.rulePages().ComputeNewNames(p.app.list().ItemCount());
       std::vector<std::pair<std::string, std::string>> moves;
       for (int i = 0; i < p.app.list().ItemCount(); ++i)
         moves.emplace_back(p.app.list().oldNames[i], p.app.list().newNames[i]);
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
       };
       auto runOurs = [&] {
         double t0 = NowSeconds();
-        int32_t moved = p.app.engine().RenameAll();
+        int32_t moved = p.app.batchMover().RenameAll();
         ours = std::min(ours, NowSeconds() - t0);
         if (moved != kRenameFiles) std::exit(4);
       };

@@ -28,7 +28,8 @@ void App::Start() {
   list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
       f, f["显示超级列表框"], shell_, fs_, settings, exeDir_,
       [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
-  engine_ = std::make_unique<rename::Engine>(f, shell_, fs_, settings, *list_);
+  rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
+  batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
   WireEvents();
   running_ = true;
   shell_.Show(f);
@@ -91,7 +92,7 @@ void App::WireSharedHandlers() {
   // passes itself to it.
   for (int tag = 52; tag <= 56; ++tag)
     if (Control* c = f.FindByTag(tag, ControlType::FlatButton))
-      c->onClick = [this, c] { engine_->FieldButton(*c); };
+      c->onClick = [this, c] { rulePages_->FieldButton(*c); };
 }
 
 void App::WireEvents() {
@@ -127,6 +128,6 @@ void App::ApplySettings() {
   list_->UpdateStatusBar();
 }
 
-void App::RefreshPreview(int explicitFlag) { engine_->RefreshPreview(explicitFlag); }
+void App::RefreshPreview(int explicitFlag) { rulePages_->RefreshPreview(explicitFlag); }
 
 }  // namespace tavik::app

@@ -6,7 +6,8 @@
 
 #include "filelist/file_list.h"
 #include "platform/platform.h"
-#include "rename/engine.h"
+#include "rename/batch_mover.h"
+#include "rename/rule_pages.h"
 #include "settings/settings.h"
 #include "tags/dialog/tag_dialog.h"
 #include "tags/genres.h"
@@ -33,7 +34,8 @@ class App {
   ui::Form& main() { return *main_; }
   ui::Shell& shell() { return shell_; }
   filelist::FileList& list() { return *list_; }
-  rename::Engine& engine() { return *engine_; }
+  rename::RulePages& rulePages() { return *rulePages_; }
+  rename::BatchMover& batchMover() { return *batchMover_; }
 
   // Pushes Settings to the list view, refreshes the preview and the status bar.
   void ApplySettings();
@@ -68,7 +70,8 @@ class App {
   std::string exeDir_;
   std::unique_ptr<ui::Form> main_;
   std::unique_ptr<filelist::FileList> list_;
-  std::unique_ptr<rename::Engine> engine_;
+  std::unique_ptr<rename::RulePages> rulePages_;
+  std::unique_ptr<rename::BatchMover> batchMover_;
   bool running_ = false;
 };
 

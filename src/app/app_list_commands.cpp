@@ -32,7 +32,7 @@ void App::WireListCommands() {
   list.onKey = [this](const ui::KeyPress& key) { ListKey(key); };
   f["拖放对象"].onDrop = [this](const std::vector<std::string>& paths) { list_->AddDroppedPaths(paths); };
 
-  engine_->WirePageControls();
+  rulePages_->WirePageControls();
 }
 
 void App::ToolbarClicked(int index) {
@@ -45,7 +45,7 @@ void App::ToolbarClicked(int index) {
       list_->AddFiles();
       break;
     case 3: {
-      rename::UndoOutcome outcome = engine_->UndoLastBatch();
+      rename::UndoOutcome outcome = batchMover_->UndoLastBatch();
       // Declined: nothing was asked of the files, so nothing is reported.
       if (!outcome.confirmed) break;
       int32_t total = list_->ItemCount();
@@ -60,7 +60,7 @@ void App::ToolbarClicked(int index) {
       RefreshPreview(1);
       break;
     case 5: {
-      int32_t moved = engine_->RenameAll();
+      int32_t moved = batchMover_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)
         shell_.ShowMessage(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
@@ -84,7 +84,7 @@ void App::ShowListMenu() {
   bool rows = f.RowCount(list) > 0;
   for (const char* caption : {"清空列表(&E)", "全选", "过滤(&L)...", "预览(&V)"})
     f.SetMenuEnabled(caption, rows);
-  f.SetMenuEnabled("删除无MP3标签项目(M)", rows && engine_->CurrentPage() == rename::kMp3Page);
+  f.SetMenuEnabled("删除无MP3标签项目(M)", rows && rulePages_->CurrentPage() == rename::kMp3Page);
   f.SetMenuEnabled("添加整个目录(&O)", true);
   f.SetMenuEnabled("加入文件(&F)", true);
   shell_.PopupMenu(f, kListMenu);

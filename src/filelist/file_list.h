@@ -21,8 +21,8 @@ enum Columns : unsigned { kOldNames = 1u, kNewNames = 2u, kPaths = 4u };
 // Toolbar entries whose state follows the list.
 constexpr int kUndoButton = 3, kPreviewButton = 4, kRenameButton = 5;
 
-// What the list's operations work with. refreshPreview is the rename
-// engine's RefreshPreview(explicit).
+// What the list's operations work with. refreshPreview is the rule pages'
+// RefreshPreview(explicit).
 struct ListContext {
   ui::Form& form;
   ui::Control& list;

@@ -1,6 +1,7 @@
-// The engine on a real main form and a real temporary directory, without
-// the App around it. The page controls' handlers are wired as the program
-// does; plain refreshing is left to the tests.
+// The rule pages and the batch mover on a real main form and a real
+// temporary directory, without the App around it. The page controls'
+// handlers are wired as the program does; plain refreshing is left to the
+// tests.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,9 +9,10 @@
 #include <vector>
 
 #include "filelist/file_list.h"
-#include "rename/engine.h"
-#include "support/test_support.h"
 #include "forms/descriptions.h"
+#include "rename/batch_mover.h"
+#include "rename/rule_pages.h"
+#include "support/test_support.h"
 #include "ui/headless/headless_shell.h"
 
 namespace tavik::rename {
@@ -23,7 +25,7 @@ inline bool WriteNewFile(const std::string& path, const std::string& bytes) {
   return f && f->Size() == 0 && f->Write(bytes.data(), bytes.size());
 }
 
-// Records the progress pane each time the engine asks for it to be shown.
+// Records the progress pane each time the mover asks for it to be shown.
 class RecordingShell : public ui::HeadlessShell {
  public:
   void Flush(ui::Form& form) override {
@@ -37,12 +39,13 @@ class EngineTest : public ::testing::Test {
  protected:
   EngineTest()
       : list(filelist::ListContext{form, form["显示超级列表框"], shell, SystemFileSystem(), settings,
-                                   home.path(), [this](int e) { engine.RefreshPreview(e); }}),
-        engine(form, shell, SystemFileSystem(), settings, list) {
+                                   home.path(), [this](int e) { pages.RefreshPreview(e); }}),
+        pages(form, SystemFileSystem(), settings, list),
+        mover(form, shell, SystemFileSystem(), list, pages) {
     DefaultSettings(settings);
     settings.autoPreview = 1;
     settings.previewAll = 1;
-    engine.WirePageControls();
+    pages.WirePageControls();
   }
 
   std::string Path(const std::string& name) { return work / name; }
@@ -81,7 +84,8 @@ class EngineTest : public ::testing::Test {
   ui::Form form{ui::MainWindowDesc()};
   Settings settings;
   filelist::FileList list;
-  Engine engine;
+  RulePages pages;
+  BatchMover mover;
 };
 
 }  // namespace tavik::rename

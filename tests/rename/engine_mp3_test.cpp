@@ -71,7 +71,7 @@ TEST_F(Mp3EngineTest, PriorityBetweenTheTwoTagsAndTheGenreText) {
   // V2 first is the start-up choice.
   EXPECT_EQ(Names("#1-#6"), (V{"A2-Rock.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
   form.SetChecked(C("V1优先单选框"), true);
-  engine.RefreshPreview(0);
+  pages.RefreshPreview(0);
   EXPECT_EQ(Column(kNewName), (V{"A1-17.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
 }
 
@@ -101,7 +101,7 @@ TEST_F(Mp3EngineTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
 TEST_F(Mp3EngineTest, RenameUsesTheTagNames) {
   AddBytes({{"track01.mp3", V1("Title", "Artist")}, {"notes.txt", "n"}});
   Names("#1-#2");
-  EXPECT_EQ(engine.RenameAll(), 1);
+  EXPECT_EQ(mover.RenameAll(), 1);
   EXPECT_TRUE(Exists("Artist-Title.mp3"));
   EXPECT_TRUE(Exists("notes.txt"));
   EXPECT_EQ(list.oldNames, (V{"Artist-Title.mp3", "notes.txt"}));
@@ -112,7 +112,7 @@ TEST_F(Mp3EngineTest, TagTextWithASeparatorIsNeverUsedAsAPath) {
   ASSERT_TRUE(testing::MakeDirectory(Path("in")));
   AddBytes({{"in\\a.mp3", V1("..\\escaped", "x")}});
   EXPECT_EQ(Names("#2"), (V{"..\\escaped.mp3"}));  // shown as read
-  EXPECT_EQ(engine.RenameAll(), 0);
+  EXPECT_EQ(mover.RenameAll(), 0);
   EXPECT_TRUE(Exists("in\\a.mp3"));
   EXPECT_FALSE(Exists("escaped.mp3"));
 }

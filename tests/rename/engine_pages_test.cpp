@@ -41,7 +41,7 @@ TEST_F(EngineTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
                         "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"};
   for (const char* box : nine) Set(box, "7");
   Set("增量编辑框", "3");
-  engine.RefreshPreview(0);
+  pages.RefreshPreview(0);
   // What automatic preview was while each box changed.
   std::vector<int32_t> seen;
   for (const char* box : nine) C(box).onChange = [&] { seen.push_back(settings.autoPreview); };
@@ -65,7 +65,7 @@ TEST_F(EngineTest, KeepEqualCopiesTheMainInsertTextWhileTicked) {
   Tab(kInsertPage);
   ui::Control& mainText = C("插入到文件名的字符编辑框");
   ui::Control& extText = C("插入到扩展名的字符编辑框");
-  C("插入到扩展名的字符编辑框").onChange = [this] { engine.RefreshPreview(0); };
+  C("插入到扩展名的字符编辑框").onChange = [this] { pages.RefreshPreview(0); };
   form.UserType(mainText, "X");
   EXPECT_EQ(Cell(0, kNewName), "Xa.txt");
   form.UserClick(C("保持一致选择框"));
@@ -140,14 +140,14 @@ TEST_F(EngineTest, SchemesAndFieldButtonsWriteTheRule) {
 
   Set("MP3命名规则编辑框", "");
   form.UserClick(C("艺术家超级按钮"));
-  engine.FieldButton(C("歌曲名超级按钮"));
+  pages.FieldButton(C("歌曲名超级按钮"));
   EXPECT_EQ(rule.text, "#1-#2");
-  engine.FieldButton(C("流派超级按钮"));
+  pages.FieldButton(C("流派超级按钮"));
   EXPECT_EQ(rule.text, "#1-#2-#6");
   EXPECT_EQ(C("参照编辑框").text, "艺术家-歌曲名-流派");
   // Appending past the limit keeps the rule at 50 bytes.
   Set("MP3命名规则编辑框", std::string(49, 'z'));
-  engine.FieldButton(C("专辑超级按钮"));
+  pages.FieldButton(C("专辑超级按钮"));
   EXPECT_EQ(rule.text, std::string(49, 'z') + "-");
 }
 

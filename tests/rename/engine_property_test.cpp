@@ -116,7 +116,7 @@ TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
     const std::vector<std::string> listed = list.oldNames;
 
     RandomRule();
-    int32_t moved = engine.RenameAll();
+    int32_t moved = mover.RenameAll();
     EXPECT_EQ(Contents(dir), before);
     int successes = 0;
     for (int i = 0; i < list.ItemCount(); ++i) {
@@ -140,7 +140,7 @@ TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
 
     shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
     const std::vector<std::string> renamed = list.oldNames, undo = list.undoNames;
-    UndoOutcome out = engine.UndoLastBatch();
+    UndoOutcome out = mover.UndoLastBatch();
     ASSERT_TRUE(out.confirmed);
     EXPECT_EQ(Contents(dir), before);
     int restored = 0;

@@ -25,7 +25,7 @@ TEST_F(EngineTest, RenameMovesEveryFileAndRecordsWhatItWas) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   Set("文件名前缀编辑框", "n");
   form.SetToolbarEnabled(filelist::kPreviewButton, false);
-  EXPECT_EQ(engine.RenameAll(), 3);
+  EXPECT_EQ(mover.RenameAll(), 3);
   for (const char* name : {"n0.txt", "n1.txt", "n2.txt"}) EXPECT_TRUE(Exists(name)) << name;
   EXPECT_EQ(Content("n1.txt"), "b.txt");
   EXPECT_FALSE(Exists("a.txt"));
@@ -44,7 +44,7 @@ TEST_F(EngineTest, CollisionsChainsAndSwapsFailWithoutOverwriting) {
   // Step 0: every item wants "0.txt"; only the first gets it.
   AddFiles({"x.txt", "y.txt", "z.txt"});
   Set("增量编辑框", "0");
-  EXPECT_EQ(engine.RenameAll(), 1);
+  EXPECT_EQ(mover.RenameAll(), 1);
   EXPECT_EQ(Content("0.txt"), "x.txt");
   EXPECT_EQ(Content("y.txt"), "y.txt");
   EXPECT_EQ(Column(kStatus), (V{"更名成功", "更名失败", "更名失败"}));
@@ -58,7 +58,7 @@ TEST_F(EngineTest, ChainAndSwapDependOnListOrder) {
   // 1 -> 2 while 2 still exists fails; 2 -> 3 works.
   AddFiles({"1", "2"});
   Set("起始量编辑框", "2");
-  EXPECT_EQ(engine.RenameAll(), 1);
+  EXPECT_EQ(mover.RenameAll(), 1);
   EXPECT_EQ(Content("1"), "1");
   EXPECT_EQ(Content("3"), "2");
   EXPECT_FALSE(Exists("2"));
@@ -69,7 +69,7 @@ TEST_F(EngineTest, ChainAndSwapDependOnListOrder) {
   Set("文件名前缀编辑框", "p");
   Set("起始量编辑框", "1");
   Set("增量编辑框", "-1");
-  EXPECT_EQ(engine.RenameAll(), 0);
+  EXPECT_EQ(mover.RenameAll(), 0);
   EXPECT_EQ(Content("p0"), "p0");
   EXPECT_EQ(Content("p1"), "p1");
 }
@@ -99,7 +99,7 @@ TEST_F(EngineTest, NamesThatAreNotPlainFileNamesAreRefused) {
                  Case{6, "k", "k."}, Case{7, "s", "s "}}) {
     Set("查找内容编辑框", c.find);
     Set("替换为编辑框", c.replace);
-    engine.RenameAll();
+    mover.RenameAll();
     EXPECT_EQ(Cell(c.row, kStatus), "更名失败") << c.replace;
   }
   for (const std::string& n : names) EXPECT_EQ(Content("in\\" + n), n);
@@ -114,7 +114,7 @@ TEST_F(EngineTest, LockedAndMissingFilesFailAndTheRestGoOn) {
     auto locked = SystemFileSystem().Open(Path("b.txt"), FileAccess::ReadWrite, FileShare::None,
                                           FileCreate::OpenExisting);
     ASSERT_TRUE(locked);
-    EXPECT_EQ(engine.RenameAll(), 1);
+    EXPECT_EQ(mover.RenameAll(), 1);
   }
   EXPECT_EQ(Column(kStatus), (V{"更名成功", "更名失败", "更名失败"}));
   EXPECT_EQ(Content("b.txt"), "b.txt");
@@ -128,13 +128,13 @@ TEST_F(EngineTest, ProgressGrowsInTwentiethsAndIsShownEachTime) {
   for (int i = 0; i < 7; ++i) names.push_back("s" + std::to_string(i));
   AddFiles(names);
   Set("文件名前缀编辑框", "t");
-  engine.RenameAll();
+  mover.RenameAll();
   EXPECT_EQ(shell.progress, (V{Marks(2), Marks(5), Marks(8), Marks(11), Marks(14), Marks(17), Marks(20)}));
   EXPECT_EQ(form.status()[1].text, Marks(20));
 
   shell.progress.clear();
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
-  EXPECT_TRUE(engine.UndoLastBatch().confirmed);
+  EXPECT_TRUE(mover.UndoLastBatch().confirmed);
   EXPECT_EQ(shell.progress.size(), 7u);
   EXPECT_EQ(form.status()[1].text, "");  // the undo empties it itself
 }
@@ -144,7 +144,7 @@ TEST_F(EngineTest, SixtyItemsKeepSixtyUndoEntries) {
   for (int i = 0; i < 60; ++i) names.push_back("m" + std::to_string(i));
   AddFiles(names);
   Set("文件名前缀编辑框", "k");
-  EXPECT_EQ(engine.RenameAll(), 60);
+  EXPECT_EQ(mover.RenameAll(), 60);
   ASSERT_EQ(list.undoNames.size(), 60u);
   EXPECT_EQ(list.undoNames[59], "m59");
   EXPECT_EQ(shell.progress.size(), 20u);  // one mark for every three items
@@ -154,9 +154,9 @@ TEST_F(EngineTest, SixtyItemsKeepSixtyUndoEntries) {
 TEST_F(EngineTest, UndoAfterPartialFailureBringsBackWhatMoved) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   Make("1.txt", "blocker");
-  EXPECT_EQ(engine.RenameAll(), 2);
+  EXPECT_EQ(mover.RenameAll(), 2);
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
-  UndoOutcome out = engine.UndoLastBatch();
+  UndoOutcome out = mover.UndoLastBatch();
   EXPECT_TRUE(out.confirmed);
   EXPECT_EQ(out.restored, 2);
   ASSERT_EQ(shell.messages.size(), 1u);
@@ -178,10 +178,10 @@ TEST_F(EngineTest, UndoAfterPartialFailureBringsBackWhatMoved) {
 
 TEST_F(EngineTest, DeclinedUndoChangesNothing) {
   AddFiles({"a.txt"});
-  EXPECT_EQ(engine.RenameAll(), 1);
+  EXPECT_EQ(mover.RenameAll(), 1);
   int waits = shell.waitCalls;
   shell.messageAnswers.push_back(ui::MsgAnswer::No);
-  UndoOutcome out = engine.UndoLastBatch();
+  UndoOutcome out = mover.UndoLastBatch();
   EXPECT_FALSE(out.confirmed);
   EXPECT_EQ(out.restored, 0);
   EXPECT_TRUE(Exists("0.txt"));
@@ -192,12 +192,12 @@ TEST_F(EngineTest, DeclinedUndoChangesNothing) {
 
 TEST_F(EngineTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
   AddFiles({"a", "b", "c"});
-  EXPECT_EQ(engine.RenameAll(), 3);  // 0, 1, 2
+  EXPECT_EQ(mover.RenameAll(), 3);  // 0, 1, 2
   form.SetRowSelected(C("显示超级列表框"), 0, true);
   list.DeleteSelected();
   AddFiles({"new"});
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
-  EXPECT_EQ(engine.UndoLastBatch().restored, 2);
+  EXPECT_EQ(mover.UndoLastBatch().restored, 2);
   EXPECT_EQ(Column(kOldName), (V{"b", "c", "new"}));
   EXPECT_EQ(Column(kStatus), (V{"撤消成功", "撤消成功", "撤消失败"}));
   EXPECT_EQ(Content("b"), "b");
@@ -207,10 +207,10 @@ TEST_F(EngineTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
 
 TEST_F(EngineTest, UndoNeverOverwritesAFileThatTookTheOldName) {
   AddFiles({"a", "b"});
-  EXPECT_EQ(engine.RenameAll(), 2);
+  EXPECT_EQ(mover.RenameAll(), 2);
   Make("a", "newcomer");
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
-  EXPECT_EQ(engine.UndoLastBatch().restored, 1);
+  EXPECT_EQ(mover.UndoLastBatch().restored, 1);
   EXPECT_EQ(Content("a"), "newcomer");
   EXPECT_EQ(Content("0"), "a");
   EXPECT_EQ(Content("b"), "b");
@@ -218,9 +218,9 @@ TEST_F(EngineTest, UndoNeverOverwritesAFileThatTookTheOldName) {
 }
 
 TEST_F(EngineTest, EmptyListRenamesAndUndoesNothing) {
-  EXPECT_EQ(engine.RenameAll(), 0);
+  EXPECT_EQ(mover.RenameAll(), 0);
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
-  UndoOutcome out = engine.UndoLastBatch();
+  UndoOutcome out = mover.UndoLastBatch();
   EXPECT_TRUE(out.confirmed);
   EXPECT_EQ(out.restored, 0);
 }
@@ -229,7 +229,7 @@ TEST_F(EngineTest, Mp3ItemsWithoutNamesFailAndStayPut) {
   AddFiles({"a.wav", "b.mp3"});  // b.mp3 holds no tag
   Tab(kMp3Page);
   Set("MP3命名规则编辑框", "#1-#2");
-  EXPECT_EQ(engine.RenameAll(), 0);
+  EXPECT_EQ(mover.RenameAll(), 0);
   EXPECT_EQ(Column(kStatus), (V{"更名失败", "更名失败"}));
   EXPECT_EQ(Column(filelist::kTagStatus), (V{"非MP3文件", "无标签"}));
   EXPECT_TRUE(Exists("a.wav"));

@@ -1,24 +1,18 @@
-#include "rename/engine.h"
+#include "rename/rule_pages.h"
 
 #include <algorithm>
 
 #include "tags/mp3.h"
-#include "text/gbk.h"
 
 namespace tavik::rename {
 
-using filelist::kNewName;
-using filelist::kOldName;
 using filelist::kPath;
-using filelist::kStatus;
 using filelist::kTagStatus;
 
 namespace {
 
 constexpr int32_t kGrey = 0x808080;  // RGB 128, 128, 128
 constexpr int32_t kBlack = 0;
-constexpr int kMarks = 20;
-const char kMark[] = "■";
 
 const char* const kMainBoxes[] = {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框",
                                   "文件名后缀编辑框"};
@@ -28,27 +22,14 @@ const char* const kExtBoxes[] = {"扩展名前缀编辑框", "新扩展名编辑
                                  "扩展名后缀编辑框"};
 const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"};
 
-std::string Summary(int32_t total, int32_t done, const char* ok, const char* failed) {
-  return "文件总数：" + text::NumberToText(total) + " 个文件\r\n\r\n" + text::NumberToText(done) + ok +
-         "\r\n" + text::NumberToText(static_cast<int64_t>(total) - done) + failed;
-}
-
 }  // namespace
 
-std::string RenameSummary(int32_t total, int32_t moved) {
-  return Summary(total, moved, " 个文件更名成功！", " 个文件更名失败！");
-}
+RulePages::RulePages(ui::Form& form, FileSystem& fs, Settings& settings, filelist::FileList& list)
+    : form_(form), fs_(fs), settings_(settings), list_(list) {}
 
-std::string UndoSummary(int32_t total, int32_t restored) {
-  return Summary(total, restored, " 个文件撤消成功！", " 个文件撤消失败！");
-}
+int RulePages::CurrentPage() { return form_["选择夹"].selected; }
 
-Engine::Engine(ui::Form& form, ui::Shell& shell, FileSystem& fs, Settings& settings, filelist::FileList& list)
-    : form_(form), shell_(shell), fs_(fs), settings_(settings), list_(list) {}
-
-int Engine::CurrentPage() { return form_["选择夹"].selected; }
-
-GeneralPage Engine::ReadGeneralPage() {
+GeneralPage RulePages::ReadGeneralPage() {
   ui::Form& f = form_;
   GeneralPage p;
   bool all = f["常规全部单选框"].checked;
@@ -67,7 +48,7 @@ GeneralPage Engine::ReadGeneralPage() {
   return p;
 }
 
-ReplacePage Engine::ReadReplacePage() {
+ReplacePage RulePages::ReadReplacePage() {
   ui::Form& f = form_;
   ReplacePage p;
   bool all = f["替换删除全部单选框"].checked;
@@ -79,7 +60,7 @@ ReplacePage Engine::ReadReplacePage() {
   return p;
 }
 
-InsertPage Engine::ReadInsertPage() {
+InsertPage RulePages::ReadInsertPage() {
   ui::Form& f = form_;
   InsertPage p;
   p.mainText = f["插入到文件名的字符编辑框"].text;
@@ -93,7 +74,7 @@ InsertPage Engine::ReadInsertPage() {
   return p;
 }
 
-CasePage Engine::ReadCasePage() {
+CasePage RulePages::ReadCasePage() {
   ui::Form& f = form_;
   CasePage p;
   p.mainUpper = f["文件名全部大写单选框"].checked;
@@ -107,7 +88,7 @@ CasePage Engine::ReadCasePage() {
   return p;
 }
 
-void Engine::ComputeNewNames(int32_t n) {
+void RulePages::ComputeNewNames(int32_t n) {
   const std::vector<std::string>& old = list_.oldNames;
   std::vector<std::string>& out = list_.newNames;
   size_t count = static_cast<size_t>(std::clamp<int32_t>(n, 0, list_.ItemCount()));
@@ -132,7 +113,7 @@ void Engine::ComputeNewNames(int32_t n) {
   }
 }
 
-void Engine::ComputeMp3Names() {
+void RulePages::ComputeMp3Names() {
   std::vector<std::string>& out = list_.newNames;
   const std::vector<std::string>& old = list_.oldNames;
   out.resize(old.size());
@@ -170,7 +151,7 @@ void Engine::ComputeMp3Names() {
   }
 }
 
-void Engine::RefreshPreview(int explicitFlag) {
+void RulePages::RefreshPreview(int explicitFlag) {
   if (settings_.autoPreview != 1) return;
   const int32_t items = list_.ItemCount();
   int32_t n = items;
@@ -182,110 +163,7 @@ void Engine::RefreshPreview(int explicitFlag) {
   list_.FillRows(filelist::kNewNames, 0, n - 1, std::string());
 }
 
-void Engine::ShowProgress(std::string& marks, int& shown, int64_t done, int64_t total) {
-  int m = static_cast<int>(done * kMarks / total);
-  if (m <= shown) return;
-  while (shown < m) {
-    marks += kMark;
-    ++shown;
-  }
-  form_.SetStatusText(1, marks);
-  shell_.Flush(form_);
-}
-
-int32_t Engine::RenameAll() {
-  form_.SetToolbarEnabled(filelist::kPreviewButton, false);
-  int32_t moved = 0;
-  {
-    ui::WaitCursor wait(shell_);
-    const int32_t n = list_.ItemCount();
-    ComputeNewNames(n);
-    ui::Control& list = list_.context().list;
-    std::vector<std::string>& oldNames = list_.oldNames;
-    std::vector<std::string>& newNames = list_.newNames;
-    std::vector<std::string>& undoNames = list_.undoNames;
-    undoNames.resize(oldNames.size());
-    std::string marks, from, to;
-    int shown = 0;
-    for (int32_t i = 0; i < n; ++i) {
-      const std::string& folder = form_.Rows(list)[i].cells[kPath];
-      const std::string& target = newNames[i];
-      bool ok = false;
-      // A name with a separator or a device character would move the file
-      // elsewhere or fail in the system's own way, and one ending in "." or
-      // a space would lose that end on Windows: refused here.
-      if (IsPlainFileName(target) && !EndsInDotOrSpace(target)) {
-        from.assign(folder).append(oldNames[i]);
-        to.assign(folder).append(target);
-        ok = fs_.Move(from, to);
-      }
-      if (ok) {
-        ++moved;
-        undoNames[i] = std::move(oldNames[i]);
-        oldNames[i] = target;
-        form_.SetCell(list, i, kOldName, target);
-        form_.SetImage(list, i, 0);
-        form_.SetCell(list, i, kStatus, "更名成功");
-      } else {
-        undoNames[i].clear();
-        form_.SetCell(list, i, kNewName, target);
-        form_.SetImage(list, i, 1);
-        form_.SetCell(list, i, kStatus, "更名失败");
-      }
-      ShowProgress(marks, shown, i + 1, n);
-    }
-  }
-  form_.SetToolbarEnabled(filelist::kPreviewButton, true);
-  form_.SetToolbarEnabled(filelist::kUndoButton, true);
-  return moved;
-}
-
-UndoOutcome Engine::UndoLastBatch() {
-  UndoOutcome outcome;
-  if (shell_.ShowMessage(&form_, "询问：", "是否真的撤消上一次操作？", ui::MsgIcon::Info,
-                        ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
-    return outcome;
-  outcome.confirmed = true;
-  {
-    ui::WaitCursor wait(shell_);
-    const int32_t n = list_.ItemCount();
-    ui::Control& list = list_.context().list;
-    std::vector<std::string>& oldNames = list_.oldNames;
-    std::vector<std::string>& undoNames = list_.undoNames;
-    undoNames.resize(oldNames.size());
-    std::string marks, from, to;
-    int shown = 0;
-    for (int32_t i = 0; i < n; ++i) {
-      const std::string& folder = form_.Rows(list)[i].cells[kPath];
-      const std::string& back = undoNames[i];
-      form_.SetCell(list, i, kOldName, oldNames[i]);
-      bool ok = false;
-      // An empty entry is an item the batch did not move (or one added
-      // since): there is nothing to move back.
-      if (!back.empty() && IsPlainFileName(back)) {
-        from.assign(folder).append(oldNames[i]);
-        to.assign(folder).append(back);
-        ok = fs_.Move(from, to);
-      }
-      if (ok) {
-        ++outcome.restored;
-        oldNames[i] = back;
-        form_.SetCell(list, i, kOldName, back);
-        form_.SetImage(list, i, 0);
-        form_.SetCell(list, i, kStatus, "撤消成功");
-      } else {
-        form_.SetImage(list, i, 1);
-        form_.SetCell(list, i, kStatus, "撤消失败");
-      }
-      ShowProgress(marks, shown, i + 1, n);
-    }
-    form_.SetStatusText(1, "");
-  }
-  form_.SetToolbarEnabled(filelist::kUndoButton, false);
-  return outcome;
-}
-
-void Engine::WirePageControls() {
+void RulePages::WirePageControls() {
   ui::Form& f = form_;
   auto scope = [this] {
     ApplyGeneralScope();
@@ -308,7 +186,7 @@ void Engine::WirePageControls() {
   artist.onClick = [this, &artist] { FieldButton(artist); };
 }
 
-void Engine::ApplyGeneralScope() {
+void RulePages::ApplyGeneralScope() {
   ui::Form& f = form_;
   bool all = f["常规全部单选框"].checked;
   bool mainOn = all || f["常规文件名单选框"].checked;
@@ -319,7 +197,7 @@ void Engine::ApplyGeneralScope() {
   for (const char* name : kExtLabels) f.SetTextColour(f[name], extOn ? kBlack : kGrey);
 }
 
-void Engine::ClearGeneralPage() {
+void RulePages::ClearGeneralPage() {
   ui::Form& f = form_;
   // Nine changes, one preview.
   const int32_t saved = settings_.autoPreview;
@@ -332,7 +210,7 @@ void Engine::ClearGeneralPage() {
   RefreshPreview(0);
 }
 
-void Engine::KeepEqualClicked() {
+void RulePages::KeepEqualClicked() {
   ui::Form& f = form_;
   ui::Control& extText = f["插入到扩展名的字符编辑框"];
   if (f["保持一致选择框"].checked) {
@@ -346,20 +224,20 @@ void Engine::KeepEqualClicked() {
   }
 }
 
-void Engine::InsertMainTextChanged() {
+void RulePages::InsertMainTextChanged() {
   ui::Form& f = form_;
   if (f["保持一致选择框"].checked)
     f.SetText(f["插入到扩展名的字符编辑框"], f["插入到文件名的字符编辑框"].text);
   RefreshPreview(0);
 }
 
-void Engine::InsertRadiosChanged() {
+void RulePages::InsertRadiosChanged() {
   ui::Form& f = form_;
   f.SetEnabled(f["插入文件名位置编辑框"], f["插入文件名位置单选框"].checked);
   f.SetEnabled(f["插入扩展名位置编辑框"], f["插入扩展名位置单选框"].checked);
 }
 
-void Engine::Mp3RuleChanged() {
+void RulePages::Mp3RuleChanged() {
   ui::Form& f = form_;
   ui::Control& rule = f["MP3命名规则编辑框"];
   if (rule.text.size() > tags::kMp3RuleMaxBytes) {
@@ -371,7 +249,7 @@ void Engine::Mp3RuleChanged() {
   RefreshPreview(0);
 }
 
-void Engine::SchemeChosen() {
+void RulePages::SchemeChosen() {
   ui::Form& f = form_;
   ui::Control& combo = f["预定义方案组合框"];
   int index = combo.selected;
@@ -383,7 +261,7 @@ void Engine::SchemeChosen() {
   f.SetFocus(rule);
 }
 
-void Engine::FieldButton(ui::Control& button) {
+void RulePages::FieldButton(ui::Control& button) {
   if (button.tag.empty()) return;
   char digit = button.tag.back();
   if (digit < '1' || digit > '6') return;
