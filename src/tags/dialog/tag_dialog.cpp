@@ -1,10 +1,12 @@
 #include "tags/dialog/tag_dialog.h"
 
+#include <functional>
+
+#include "forms/descriptions.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "text/gbk.h"
-#include "forms/descriptions.h"
 
 namespace tavik::tags {
 namespace {
@@ -15,11 +17,40 @@ constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kSilver = 0xC0C0C0;
 const char kTitle[] = "Tavik批量更名器";
 
-const char* const kV1Edits[] = {"歌曲名1编辑框", "艺术家1编辑框", "专辑1编辑框",
-                                "年代1编辑框",   "音轨1编辑框",   "注释1编辑框"};
-const char* const kV2Edits[] = {"音轨2编辑框", "歌曲名2编辑框", "艺术家2编辑框", "专辑2编辑框",
-                                "年代2编辑框", "注释2编辑框",   "版权编辑框",    "作曲家编辑框",
-                                "原创者编辑框", "URL编辑框",    "编码者编辑框"};
+constexpr int kV1 = 0, kV2 = 1;
+
+// The text fields of a tag and their edit boxes in the two groups (nullptr:
+// ID3v1 has no such field). v1Bytes is the ID3v1 width a text copied there
+// is cut to, 0 for none.
+struct FieldBoxes {
+  std::string TagFields::*field;
+  const char* box[2];
+  size_t v1Bytes;
+};
+
+constexpr FieldBoxes kFieldBoxes[] = {
+    {&TagFields::track, {"音轨1编辑框", "音轨2编辑框"}, 0},
+    {&TagFields::title, {"歌曲名1编辑框", "歌曲名2编辑框"}, 30},
+    {&TagFields::artist, {"艺术家1编辑框", "艺术家2编辑框"}, 30},
+    {&TagFields::album, {"专辑1编辑框", "专辑2编辑框"}, 30},
+    {&TagFields::year, {"年代1编辑框", "年代2编辑框"}, 0},
+    {&TagFields::comment, {"注释1编辑框", "注释2编辑框"}, 30},
+    {&TagFields::rights, {nullptr, "版权编辑框"}, 0},
+    {&TagFields::composer, {nullptr, "作曲家编辑框"}, 0},
+    {&TagFields::origArtist, {nullptr, "原创者编辑框"}, 0},
+    {&TagFields::url, {nullptr, "URL编辑框"}, 0},
+    {&TagFields::encodedBy, {nullptr, "编码者编辑框"}, 0},
+};
+
+// The controls of a group besides its edit boxes.
+struct GroupControls {
+  const char* checkBox;
+  const char* genre;
+  const char* copyButton;
+};
+
+constexpr GroupControls kGroups[2] = {{"ID3v1选择框", "流派1组合框", "v1复制到v2按钮"},
+                                      {"ID3v2选择框", "流派2组合框", "v2复制到v1按钮"}};
 
 int ItemWithValue(const Control& combo, int value) {
   for (size_t i = 0; i < combo.items.size(); ++i)
@@ -50,24 +81,24 @@ void TagDialog::V2Changed() {
 }
 
 void TagDialog::Wire() {
-  // Every edit box of a group shares its track box's change handler.
-  f_["音轨1编辑框"].onChange = [this] { V1Changed(); };
-  f_["音轨2编辑框"].onChange = [this] { V2Changed(); };
-  for (const char* name : kV1Edits) f_[name].onChange = f_["音轨1编辑框"].onChange;
-  for (const char* name : kV2Edits) f_[name].onChange = f_["音轨2编辑框"].onChange;
-  f_["流派2组合框"].onChange = f_["音轨2编辑框"].onChange;  // its text typed
+  // Every edit box of a group shares one change handler.
+  const std::function<void()> changed[2] = {[this] { V1Changed(); }, [this] { V2Changed(); }};
+  for (const FieldBoxes& row : kFieldBoxes)
+    for (int g : {kV1, kV2})
+      if (row.box[g]) f_[row.box[g]].onChange = changed[g];
+  f_["流派2组合框"].onChange = changed[kV2];  // its text typed
   f_["流派1组合框"].onSelChange = [this] {
     int sel = f_["流派1组合框"].selected;
     if (sel == state_.lastGenre1) return;
     state_.lastGenre1 = sel;
-    genrePicked1_ = true;
+    genrePicked_[kV1] = true;
     V1Changed();
   };
   f_["流派2组合框"].onSelChange = [this] {
     int sel = f_["流派2组合框"].selected;
     if (sel == state_.lastGenre2) return;
     state_.lastGenre2 = sel;
-    genrePicked2_ = true;
+    genrePicked_[kV2] = true;
     V2Changed();
   };
   f_["ID3v1选择框"].onClick = [this] { SetV1FieldsEnabled(); };
@@ -92,12 +123,7 @@ void TagDialog::Load() {
   TagFields v1;
   if (ReadId3v1(*file, v1)) {
     f_.SetChecked(f_["ID3v1选择框"], true);
-    f_.SetText(f_["歌曲名1编辑框"], v1.title);
-    f_.SetText(f_["艺术家1编辑框"], v1.artist);
-    f_.SetText(f_["专辑1编辑框"], v1.album);
-    f_.SetText(f_["年代1编辑框"], v1.year);
-    f_.SetText(f_["音轨1编辑框"], v1.track);
-    f_.SetText(f_["注释1编辑框"], v1.comment);
+    ShowFields(kV1, v1);
     loadedGenre1_ = text::TextToInt(v1.genre);
     if (loadedGenre1_ >= 0 && loadedGenre1_ < kGenreCount)
       f_.SetSelected(f_["流派1组合框"], ItemWithValue(f_["流派1组合框"], loadedGenre1_));
@@ -108,17 +134,7 @@ void TagDialog::Load() {
   TagFields v2;
   if (ReadId3v2(*file, v2, &loadedTcon_)) {
     f_.SetChecked(f_["ID3v2选择框"], true);
-    f_.SetText(f_["音轨2编辑框"], v2.track);
-    f_.SetText(f_["歌曲名2编辑框"], v2.title);
-    f_.SetText(f_["艺术家2编辑框"], v2.artist);
-    f_.SetText(f_["专辑2编辑框"], v2.album);
-    f_.SetText(f_["年代2编辑框"], v2.year);
-    f_.SetText(f_["注释2编辑框"], v2.comment);
-    f_.SetText(f_["版权编辑框"], v2.rights);
-    f_.SetText(f_["作曲家编辑框"], v2.composer);
-    f_.SetText(f_["原创者编辑框"], v2.origArtist);
-    f_.SetText(f_["URL编辑框"], v2.url);
-    f_.SetText(f_["编码者编辑框"], v2.encodedBy);
+    ShowFields(kV2, v2);
     f_.SetText(f_["流派2组合框"], v2.genre);
   } else {
     f_.SetChecked(f_["ID3v2选择框"], false);
@@ -130,55 +146,54 @@ void TagDialog::Load() {
   f_.SetEnabled(f_["更新按钮"], false);
 }
 
+void TagDialog::ShowFields(int group, const TagFields& t) {
+  for (const FieldBoxes& row : kFieldBoxes)
+    if (row.box[group]) f_.SetText(f_[row.box[group]], t.*row.field);
+}
+
+TagFields TagDialog::ReadFields(int group) {
+  TagFields t;
+  for (const FieldBoxes& row : kFieldBoxes)
+    if (row.box[group]) t.*row.field = f_[row.box[group]].text;
+  return t;
+}
+
 // A group's boxes follow its check box: white and enabled, or silver and
 // disabled. Update becomes available either way.
-template <size_t N>
-static void SetGroupEnabled(ui::Form& f, const char* box, const char* const (&edits)[N],
-                            const char* genre, const char* copyButton) {
-  bool on = f[box].checked;
-  for (const char* name : edits) {
-    f.SetBackColour(f[name], on ? kWhite : kSilver);
-    f.SetEnabled(f[name], on);
+void TagDialog::SetGroupEnabled(int group) {
+  const GroupControls& g = kGroups[group];
+  bool on = f_[g.checkBox].checked;
+  for (const FieldBoxes& row : kFieldBoxes) {
+    if (!row.box[group]) continue;
+    Control& box = f_[row.box[group]];
+    f_.SetBackColour(box, on ? kWhite : kSilver);
+    f_.SetEnabled(box, on);
   }
-  f.SetEnabled(f[genre], on);
-  f.SetEnabled(f[copyButton], on);
-  f.SetEnabled(f["更新按钮"], true);
+  f_.SetEnabled(f_[g.genre], on);
+  f_.SetEnabled(f_[g.copyButton], on);
+  f_.SetEnabled(f_["更新按钮"], true);
 }
 
-void TagDialog::SetV1FieldsEnabled() {
-  SetGroupEnabled(f_, "ID3v1选择框", kV1Edits, "流派1组合框", "v1复制到v2按钮");
+void TagDialog::SetV1FieldsEnabled() { SetGroupEnabled(kV1); }
+
+void TagDialog::SetV2FieldsEnabled() { SetGroupEnabled(kV2); }
+
+// The ID3v1 fields are 30 bytes wide; a cut never leaves half a character.
+void TagDialog::CopyGroup(int from, int to) {
+  f_.SetChecked(f_[kGroups[to].checkBox], true);
+  SetGroupEnabled(to);
+  for (const FieldBoxes& row : kFieldBoxes) {
+    if (!row.box[from] || !row.box[to]) continue;
+    const std::string& text = f_[row.box[from]].text;
+    f_.SetText(f_[row.box[to]], to == kV1 && row.v1Bytes ? text::CutBytes(text, row.v1Bytes) : text);
+  }
+  f_.SetSelected(f_[kGroups[to].genre], f_[kGroups[from].genre].selected);
+  genrePicked_[to] = true;
 }
 
-void TagDialog::SetV2FieldsEnabled() {
-  SetGroupEnabled(f_, "ID3v2选择框", kV2Edits, "流派2组合框", "v2复制到v1按钮");
-}
+void TagDialog::CopyV1ToV2() { CopyGroup(kV1, kV2); }
 
-void TagDialog::CopyV1ToV2() {
-  f_.SetChecked(f_["ID3v2选择框"], true);
-  SetV2FieldsEnabled();
-  f_.SetText(f_["音轨2编辑框"], f_["音轨1编辑框"].text);
-  f_.SetText(f_["歌曲名2编辑框"], f_["歌曲名1编辑框"].text);
-  f_.SetText(f_["艺术家2编辑框"], f_["艺术家1编辑框"].text);
-  f_.SetText(f_["专辑2编辑框"], f_["专辑1编辑框"].text);
-  f_.SetText(f_["年代2编辑框"], f_["年代1编辑框"].text);
-  f_.SetSelected(f_["流派2组合框"], f_["流派1组合框"].selected);
-  genrePicked2_ = true;
-  f_.SetText(f_["注释2编辑框"], f_["注释1编辑框"].text);
-}
-
-void TagDialog::CopyV2ToV1() {
-  // The ID3v1 fields are 30 bytes wide; a cut never leaves half a character.
-  f_.SetChecked(f_["ID3v1选择框"], true);
-  SetV1FieldsEnabled();
-  f_.SetText(f_["音轨1编辑框"], f_["音轨2编辑框"].text);
-  f_.SetText(f_["歌曲名1编辑框"], text::CutBytes(f_["歌曲名2编辑框"].text, 30));
-  f_.SetText(f_["艺术家1编辑框"], text::CutBytes(f_["艺术家2编辑框"].text, 30));
-  f_.SetText(f_["专辑1编辑框"], text::CutBytes(f_["专辑2编辑框"].text, 30));
-  f_.SetText(f_["年代1编辑框"], f_["年代2编辑框"].text);
-  f_.SetSelected(f_["流派1组合框"], f_["流派2组合框"].selected);
-  genrePicked1_ = true;
-  f_.SetText(f_["注释1编辑框"], text::CutBytes(f_["注释2编辑框"].text, 30));
-}
+void TagDialog::CopyV2ToV1() { CopyGroup(kV2, kV1); }
 
 void TagDialog::Update() {
   // Others may read the file meanwhile, but not write it. A file that
@@ -187,11 +202,10 @@ void TagDialog::Update() {
   if (state_.v1Changed) {
     if (f_["ID3v1选择框"].checked) {
       const Control& genre = f_["流派1组合框"];
-      int number = genrePicked1_ && genre.selected >= 0 ? genre.items[genre.selected].value
-                                                        : loadedGenre1_;
-      bool ok = file && WriteId3v1(*file, f_["歌曲名1编辑框"].text, f_["艺术家1编辑框"].text,
-                                   f_["专辑1编辑框"].text, f_["年代1编辑框"].text,
-                                   f_["注释1编辑框"].text, f_["音轨1编辑框"].text, number);
+      int number =
+          genrePicked_[kV1] && genre.selected >= 0 ? genre.items[genre.selected].value : loadedGenre1_;
+      TagFields t = ReadFields(kV1);
+      bool ok = file && WriteId3v1(*file, t.title, t.artist, t.album, t.year, t.comment, t.track, number);
       if (ok) Message("ID3v1标签更新成功！", ui::MsgIcon::None);
       else Message("ID3v1标签更新失败！", ui::MsgIcon::Error);
     } else if (!file || !DeleteId3v1(*file)) {
@@ -200,20 +214,9 @@ void TagDialog::Update() {
   }
   if (state_.v2Changed) {
     if (f_["ID3v2选择框"].checked) {
-      TagFields t;
-      t.track = f_["音轨2编辑框"].text;
-      t.title = f_["歌曲名2编辑框"].text;
-      t.artist = f_["艺术家2编辑框"].text;
-      t.album = f_["专辑2编辑框"].text;
-      t.year = f_["年代2编辑框"].text;
-      t.comment = f_["注释2编辑框"].text;
-      t.rights = f_["版权编辑框"].text;
-      t.composer = f_["作曲家编辑框"].text;
-      t.origArtist = f_["原创者编辑框"].text;
-      t.url = f_["URL编辑框"].text;
-      t.encodedBy = f_["编码者编辑框"].text;
+      TagFields t = ReadFields(kV2);
       const Control& genre = f_["流派2组合框"];
-      if (genrePicked2_ && genre.selected >= 0) {
+      if (genrePicked_[kV2] && genre.selected >= 0) {
         const ui::ComboItem& item = genre.items[genre.selected];
         t.genre = "(" + text::NumberToText(item.value) + ")" + item.text;
       } else {

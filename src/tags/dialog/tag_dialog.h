@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tags/tag_fields.h"
 #include "ui/form.h"
 #include "ui/shell.h"
 
@@ -39,6 +40,11 @@ class TagDialog {
   void V1Changed();
   void V2Changed();
   void Message(const char* text, ui::MsgIcon icon);
+  // group: 0 for ID3v1, 1 for ID3v2.
+  void ShowFields(int group, const TagFields& t);
+  TagFields ReadFields(int group);
+  void SetGroupEnabled(int group);
+  void CopyGroup(int from, int to);
 
   ui::Form& f_;
   ui::Shell& shell_;
@@ -49,7 +55,7 @@ class TagDialog {
   // file held: the ID3v1 byte (-1 for none) and the TCON text as stored.
   int loadedGenre1_ = -1;
   std::string loadedTcon_;
-  bool genrePicked1_ = false, genrePicked2_ = false;
+  bool genrePicked_[2] = {false, false};
 };
 
 }  // namespace tavik::tags
