@@ -46,7 +46,7 @@ constexpr double kMemoryGoal = 64 * kMiB;
 
 const char kRuleBox[] = "文件名编辑框";
 const char kDigitsBox[] = "文件名位数调节编辑框";
-constexpr int kDirectoryButton = 0, kUndoButton = 3, kRenameButton = 5;
+using ui::kDirectoryButton, ui::kRenameButton, ui::kUndoButton;
 
 // The folder browser answers with the folder under test; message boxes are
 // answered at once (Yes to the undo question) and remembered.
@@ -222,7 +222,7 @@ bool MemoryAndPreview(BenchShell& shell, const Folders& f) {
   MemorySample previewed = PrivateBytes();
   double peak = std::max({listed.peak, previewed.peak});
   ui::Form& form = real.app().main();
-  const auto& rows = form.Rows(form["显示超级列表框"]);
+  const auto& rows = form.Rows(form[ui::kFileList]);
   if (rows.size() != kListFiles || rows.back().cells[1].empty()) return Fail("memory: the list was not filled");
   // The goal is the 32-bit build's; a 64-bit figure under it shows it met,
   // one over it does not show it missed.
@@ -255,7 +255,7 @@ bool MemoryAndPreview(BenchShell& shell, const Folders& f) {
     best[0] = std::min(best[0], t1 - t0);
     best[1] = std::min(best[1], t2 - t1);
   }
-  if (rows.back().cells[1] != twinForm.Rows(twinForm["显示超级列表框"]).back().cells[1])
+  if (rows.back().cells[1] != twinForm.Rows(twinForm[ui::kFileList]).back().cells[1])
     return Fail("preview: the two backends disagree");
   double ratio = best[0] / best[1];
   std::printf(

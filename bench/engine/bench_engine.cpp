@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     tavik::ui::Form& f = p.app.main();
     f.UserType(f["文件名编辑框"], "Holiday ");
     f.UserType(f["文件名位数调节编辑框"], "6");
-    const auto& rows = f.Rows(f["显示超级列表框"]);
+    const auto& rows = f.Rows(f[tavik::ui::kFileList]);
     double peak = static_cast<double>(tavik::bench::PeakMemoryBytes());
     bool fits = peak < kMemoryLimit;
     ok = ok && fits && rows.size() == kScanFiles;

@@ -51,7 +51,7 @@ static void FillRows(ui::Form& form, ui::Control& list, int n, Fill fill) {
 // Rows made and added, then the window brought up to date as the message
 // loop would: the new count and a paint.
 static double Append(ui::Form& form, ui::WindowHost* host, int n, Fill fill, double* windowPart) {
-  ui::Control& list = form["显示超级列表框"];
+  ui::Control& list = form[ui::kFileList];
   double t0 = bench::NowSeconds();
   FillRows(form, list, n, fill);
   double t1 = bench::NowSeconds();

@@ -26,7 +26,7 @@ void App::Start() {
   main_ = std::make_unique<ui::Form>(ui::MainWindowDesc());
   ui::Form& f = *main_;
   list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
-      f, f["显示超级列表框"], shell_, fs_, settings, exeDir_,
+      f, f[ui::kFileList], shell_, fs_, settings, exeDir_,
       [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
   rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
   batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
@@ -54,7 +54,7 @@ void App::OnCreated() {
   LoadSettings(settings, exeDir_, fs_, profile_);
   ApplySettings();
   // 5
-  for (int i : {3, 4, 5}) f.SetToolbarEnabled(i, false);
+  for (int i : {ui::kUndoButton, ui::kPreviewButton, ui::kRenameButton}) f.SetToolbarEnabled(i, false);
   // 6: the extension group of the general page starts inactive.
   for (const char* name : {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"})
     f.SetTextColour(f[name], kGrey);
@@ -74,7 +74,7 @@ void App::OnSized() {
   // Only the tab control and the list follow the window.
   ui::Form& f = *main_;
   Control& tab = f["选择夹"];
-  Control& list = f["显示超级列表框"];
+  Control& list = f[ui::kFileList];
   int width = f.windowRect.width - 8;
   f.SetRect(tab, {tab.rect.left, tab.rect.top, width, tab.rect.height});
   f.SetRect(list, {list.rect.left, list.rect.top, width, f.windowRect.height - 226});
@@ -115,7 +115,7 @@ void App::WireEvents() {
 
 void App::ApplySettings() {
   ui::Form& f = *main_;
-  Control& list = f["显示超级列表框"];
+  Control& list = f[ui::kFileList];
   f.SetBackColour(list, settings.backColour);
   f.SetTextColour(list, settings.textColour);
   ui::Font font = list.font;

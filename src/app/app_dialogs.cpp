@@ -17,7 +17,7 @@ void App::WireDialogCommands() {
     item->onChosen = [this] { dialogs::OpenFilterDialog(shell_, *main_, *list_); };
   if (ui::MenuItem* item = f.FindMenuItem("MP3标签信息(&I)...")) {
     item->onChosen = [this] {
-      ui::Control& list = (*main_)["显示超级列表框"];
+      ui::Control& list = (*main_)[ui::kFileList];
       int row = main_->CurrentSelected(list);
       std::string name = row < 0 ? std::string() : main_->Rows(list)[row].cells[filelist::kOldName];
       if (tags::IsMp3Name(name)) {
@@ -31,7 +31,7 @@ void App::WireDialogCommands() {
 }
 
 void App::OpenTagDialog() {
-  ui::Control& list = (*main_)["显示超级列表框"];
+  ui::Control& list = (*main_)[ui::kFileList];
   int row = main_->CurrentSelected(list);
   if (row < 0) return;
   const ui::ListRow& r = main_->Rows(list)[row];

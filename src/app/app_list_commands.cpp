@@ -26,7 +26,7 @@ void App::WireListCommands() {
 
   f.onToolbar = [this](int index) { ToolbarClicked(index); };
 
-  ui::Control& list = f["显示超级列表框"];
+  ui::Control& list = f[ui::kFileList];
   list.onRightClick = [this] { ShowListMenu(); };
   list.onDoubleClick = [this] { ListDoubleClicked(); };
   list.onKey = [this](const ui::KeyPress& key) { ListKey(key); };
@@ -38,13 +38,13 @@ void App::WireListCommands() {
 void App::ToolbarClicked(int index) {
   ui::Form& f = *main_;
   switch (index) {
-    case 0:
+    case ui::kDirectoryButton:
       list_->AddDirectory(std::string(), false);
       break;
-    case 1:
+    case ui::kAddFilesButton:
       list_->AddFiles();
       break;
-    case 3: {
+    case ui::kUndoButton: {
       rename::UndoOutcome outcome = batchMover_->UndoLastBatch();
       // Declined: nothing was asked of the files, so nothing is reported.
       if (!outcome.confirmed) break;
@@ -56,10 +56,10 @@ void App::ToolbarClicked(int index) {
                           ui::MsgButtons::Ok);
       break;
     }
-    case 4:
+    case ui::kPreviewButton:
       RefreshPreview(1);
       break;
-    case 5: {
+    case ui::kRenameButton: {
       int32_t moved = batchMover_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)
@@ -77,7 +77,7 @@ void App::ToolbarClicked(int index) {
 
 void App::ShowListMenu() {
   ui::Form& f = *main_;
-  ui::Control& list = f["显示超级列表框"];
+  ui::Control& list = f[ui::kFileList];
   bool selected = f.CurrentSelected(list) != -1;
   f.SetMenuEnabled("删除选择的项目(&D)", selected);
   f.SetMenuEnabled("MP3标签信息(&I)...", selected);
@@ -92,7 +92,7 @@ void App::ShowListMenu() {
 
 void App::ListDoubleClicked() {
   ui::Form& f = *main_;
-  ui::Control& list = f["显示超级列表框"];
+  ui::Control& list = f[ui::kFileList];
   int row = f.CurrentSelected(list);
   if (row == -1) {
     list_->AddFiles();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/descriptions.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "ui/form.h"
@@ -19,7 +20,9 @@ enum Column { kOldName = 0, kNewName = 1, kPath = 2, kStatus = 3, kTagStatus = 4
 enum Columns : unsigned { kOldNames = 1u, kNewNames = 2u, kPaths = 4u };
 
 // Toolbar entries whose state follows the list.
-constexpr int kUndoButton = 3, kPreviewButton = 4, kRenameButton = 5;
+using ui::kPreviewButton;
+using ui::kRenameButton;
+using ui::kUndoButton;
 
 // What the list's operations work with. refreshPreview is the rule pages'
 // RefreshPreview(explicit).

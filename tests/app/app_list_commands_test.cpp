@@ -32,7 +32,7 @@ class AppListTest : public ::testing::Test {
   }
   ui::Form& f() { return app.main(); }
   ui::Control& C(const char* name) { return f()[name]; }
-  ui::Control& List() { return f()["显示超级列表框"]; }
+  ui::Control& List() { return f()[ui::kFileList]; }
   std::string Cell(int r, int c) { return f().Rows(List())[r].cells[c]; }
   V Column(int c) {
     V out;

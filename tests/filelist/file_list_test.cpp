@@ -19,7 +19,7 @@ using testing::WriteWholeFile;
 class FileListTest : public ::testing::Test {
  protected:
   FileListTest()
-      : list(ListContext{form, form["显示超级列表框"], shell, SystemFileSystem(), settings, home.path(),
+      : list(ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings, home.path(),
                          [this](int e) { refreshes.push_back(e); }}) {
     DefaultSettings(settings);
     for (int i : {kUndoButton, kPreviewButton, kRenameButton}) form.SetToolbarEnabled(i, false);
@@ -34,10 +34,10 @@ class FileListTest : public ::testing::Test {
     EXPECT_TRUE(WriteWholeFile(path, bytes));
     return path;
   }
-  ui::ListRow& Row(int r) { return form.Rows(form["显示超级列表框"])[r]; }
-  int Rows() { return form.RowCount(form["显示超级列表框"]); }
+  ui::ListRow& Row(int r) { return form.Rows(form[ui::kFileList])[r]; }
+  int Rows() { return form.RowCount(form[ui::kFileList]); }
   void Select(std::initializer_list<int> rows) {
-    for (int r : rows) form.SetRowSelected(form["显示超级列表框"], r, true);
+    for (int r : rows) form.SetRowSelected(form[ui::kFileList], r, true);
   }
   bool Enabled(int i) { return form.toolbar()[i].enabled; }
   // The tables and the rows agree, item by item.
@@ -138,7 +138,7 @@ TEST_F(FileListTest, DirFileGivesItsFirstLineAndIsRewrittenWhole) {
 }
 
 TEST_F(FileListTest, UnwritableHomeOpensTheDialogWithoutStartAndRemembersNothing) {
-  FileList away(ListContext{form, form["显示超级列表框"], shell, SystemFileSystem(), settings,
+  FileList away(ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
                             work / "missing\\home", [](int) {}});
   std::string d = Dir("d");
   shell.openAnswers.push_back(std::vector<std::string>{MakeFile(d + "\\x")});
@@ -246,7 +246,7 @@ TEST_F(FileListTest, DropOfNothingThatExistsStillRefreshesAndEnables) {
 
 TEST_F(FileListTest, FillRowsClearsStaleStatusesAndNewNamesBelowTheRange) {
   AddNamed({"a", "b", "c", "d", "e"});
-  ui::Control& lv = form["显示超级列表框"];
+  ui::Control& lv = form[ui::kFileList];
   for (int r = 0; r < 5; ++r) {
     list.newNames[r] = "n" + std::to_string(r);
     form.SetCell(lv, r, kStatus, "更名成功");
@@ -287,7 +287,7 @@ TEST_F(FileListTest, DeleteSelectedKeepsTablesWithTheirRows) {
   EXPECT_EQ(list.oldNames, (std::vector<std::string>{"b", "d"}));
   EXPECT_EQ(list.newNames, (std::vector<std::string>{"new-b", "new-d"}));
   EXPECT_EQ(list.undoNames, (std::vector<std::string>{"undo-b", "undo-d"}));
-  EXPECT_EQ(form.SelectedCount(form["显示超级列表框"]), 0);
+  EXPECT_EQ(form.SelectedCount(form[ui::kFileList]), 0);
   EXPECT_EQ(form.status()[0].text, "2个文件");
   EXPECT_TRUE(Enabled(kRenameButton));
   EXPECT_EQ(shell.waitDepth, 0);
@@ -312,7 +312,7 @@ TEST_F(FileListTest, ClearListEmptiesEverythingAndDisablesTheButtons) {
 
 TEST_F(FileListTest, DeleteUntaggedItemsRemovesExactlyTheMarkedOnes) {
   AddNamed({"a.mp3", "b.wav", "c.mp3", "d.mp3"});
-  ui::Control& lv = form["显示超级列表框"];
+  ui::Control& lv = form[ui::kFileList];
   Select({0});
   list.DeleteUntaggedItems();  // no status yet: nothing, and the selection is gone
   EXPECT_EQ(Rows(), 4);

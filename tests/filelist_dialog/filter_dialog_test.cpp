@@ -37,7 +37,7 @@ class FilterDialogTest : public ::testing::Test {
     }
   }
 
-  ui::Control& rows() { return main["显示超级列表框"]; }
+  ui::Control& rows() { return main[ui::kFileList]; }
 
   // The names left, checked against the rows and the other tables.
   Names Left() {

@@ -38,7 +38,7 @@ class RecordingShell : public ui::HeadlessShell {
 class EngineTest : public ::testing::Test {
  protected:
   EngineTest()
-      : list(filelist::ListContext{form, form["显示超级列表框"], shell, SystemFileSystem(), settings,
+      : list(filelist::ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
                                    home.path(), [this](int e) { pages.RefreshPreview(e); }}),
         pages(form, SystemFileSystem(), settings, list),
         mover(form, shell, SystemFileSystem(), list, pages) {
@@ -68,11 +68,11 @@ class EngineTest : public ::testing::Test {
     return bytes;
   }
   ui::Control& C(const char* name) { return form[name]; }
-  ui::ListRow& Row(int r) { return form.Rows(form["显示超级列表框"])[r]; }
+  ui::ListRow& Row(int r) { return form.Rows(form[ui::kFileList])[r]; }
   std::string Cell(int r, int column) { return Row(r).cells[column]; }
   std::vector<std::string> Column(int column) {
     std::vector<std::string> out;
-    for (auto& row : form.Rows(form["显示超级列表框"])) out.push_back(row.cells[column]);
+    for (auto& row : form.Rows(form[ui::kFileList])) out.push_back(row.cells[column]);
     return out;
   }
   void Tab(int page) { form.SetSelected(C("选择夹"), page); }

@@ -145,7 +145,7 @@ TEST_F(EngineTest, PreviewOffShowsNothingButTheRenameStillComputes) {
 TEST_F(EngineTest, EmptyListLeavesEverythingAlone) {
   pages.RefreshPreview(1);
   pages.ComputeNewNames(5);
-  EXPECT_EQ(form.RowCount(C("显示超级列表框")), 0);
+  EXPECT_EQ(form.RowCount(C(ui::kFileList)), 0);
   EXPECT_TRUE(list.newNames.empty());
 }
 

@@ -11,7 +11,7 @@ using V = std::vector<std::string>;
 
 std::vector<int> Images(ui::Form& form) {
   std::vector<int> out;
-  for (auto& row : form.Rows(form["显示超级列表框"])) out.push_back(row.image);
+  for (auto& row : form.Rows(form[ui::kFileList])) out.push_back(row.image);
   return out;
 }
 
@@ -193,7 +193,7 @@ TEST_F(EngineTest, DeclinedUndoChangesNothing) {
 TEST_F(EngineTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
   AddFiles({"a", "b", "c"});
   EXPECT_EQ(mover.RenameAll(), 3);  // 0, 1, 2
-  form.SetRowSelected(C("显示超级列表框"), 0, true);
+  form.SetRowSelected(C(ui::kFileList), 0, true);
   list.DeleteSelected();
   AddFiles({"new"});
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);

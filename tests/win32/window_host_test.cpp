@@ -150,8 +150,8 @@ TEST_F(Win32Mirror, ChangingThePageShowsOnlyItsControls) {
 }
 
 TEST_F(Win32Mirror, TheVirtualListReadsItsRowsFromTheModel) {
-  Control& list = form["显示超级列表框"];
-  HWND h = H("显示超级列表框");
+  Control& list = form[ui::kFileList];
+  HWND h = H(ui::kFileList);
   for (int i = 0; i < 3; ++i) {
     ListRow row;
     row.cells[0] = "文件" + std::to_string(i) + ".txt";
@@ -181,8 +181,8 @@ TEST_F(Win32Mirror, TheVirtualListReadsItsRowsFromTheModel) {
 // afterwards must still be whole: the list visible, its scroll bar following
 // the rows, and no row left on screen once the rows are gone.
 TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
-  Control& list = form["显示超级列表框"];
-  HWND h = H("显示超级列表框");
+  Control& list = form[ui::kFileList];
+  HWND h = H(ui::kFileList);
   // A few rows first, then enough for the scroll bar.
   int made = 0;
   for (int chunk : {3, 97}) {
@@ -228,8 +228,8 @@ TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
 // the user dragged it, and nothing else is: a row below the page is read when
 // it scrolls in, so changing it costs no drawing.
 TEST_F(Win32Mirror, AChangedCellIsDrawnAgainWhereItShowsAndNowhereElse) {
-  Control& list = form["显示超级列表框"];
-  HWND h = H("显示超级列表框");
+  Control& list = form[ui::kFileList];
+  HWND h = H(ui::kFileList);
   std::vector<ListRow> rows(100);
   for (size_t i = 0; i < rows.size(); ++i) rows[i].cells[0] = "歌曲" + std::to_string(i) + ".mp3";
   form.AppendRows(list, std::move(rows));

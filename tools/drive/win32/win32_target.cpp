@@ -379,7 +379,7 @@ HWND Win32Target::MainHwnd() {
 HWND Win32Target::ListHwnd() {
   HWND h = nullptr;
   ui::RunOnUi([&] {
-    if (WindowHost* host = MainHostUi()) h = host->HwndOf("显示超级列表框");
+    if (WindowHost* host = MainHostUi()) h = host->HwndOf(ui::kFileList);
   });
   return h;
 }
