@@ -25,9 +25,9 @@ void App::Start() {
   tagDialog = tags::TagDialogState{};
   main_ = std::make_unique<ui::Form>(ui::MainWindowDesc());
   ui::Form& f = *main_;
-  list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
-      f, f[ui::kFileList], shell_, fs_, settings, exeDir_,
-      [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
+  list_ = std::make_unique<filelist::FileList>(
+      filelist::ListContext{f, f[ui::kFileList], shell_, fs_, settings, exeDir_,
+                            [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
   rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
   batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
   WireEvents();

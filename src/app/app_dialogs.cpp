@@ -24,7 +24,7 @@ void App::WireDialogCommands() {
         OpenTagDialog();
       } else {
         shell_.ShowMessage(main_.get(), "Tavik批量更名器", "抱歉，该文件不是MP3文件！", ui::MsgIcon::Warning,
-                          ui::MsgButtons::Ok);
+                           ui::MsgButtons::Ok);
       }
     };
   }

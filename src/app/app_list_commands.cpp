@@ -53,7 +53,7 @@ void App::ToolbarClicked(int index) {
         shell_.ShowMessage(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
       else
         shell_.ShowMessage(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
-                          ui::MsgButtons::Ok);
+                           ui::MsgButtons::Ok);
       break;
     }
     case ui::kPreviewButton:
@@ -66,7 +66,7 @@ void App::ToolbarClicked(int index) {
         shell_.ShowMessage(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
       else
         shell_.ShowMessage(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
-                          ui::MsgButtons::Ok);
+                           ui::MsgButtons::Ok);
       break;
     }
     default:

@@ -2,6 +2,8 @@
 
 #include "tags/genres.h"
 
+// The window tables are laid out by hand, one control a line.
+// clang-format off
 namespace tavik::ui {
 
 namespace {
@@ -380,3 +382,4 @@ const FormDesc& FilterDialogDesc() {
 }
 
 }  // namespace tavik::ui
+// clang-format on

@@ -18,7 +18,7 @@ enum MainToolbarEntry : int {
   kRenameButton = 5,
 };
 const FormDesc& SettingsDialogDesc();
-const FormDesc& TagDialogDesc();     // MP3 tag information
+const FormDesc& TagDialogDesc();  // MP3 tag information
 const FormDesc& FilterDialogDesc();
 
 }  // namespace tavik::ui

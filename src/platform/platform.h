@@ -71,9 +71,8 @@ class Profile {
  public:
   virtual ~Profile() = default;
   // Values longer than maxLength bytes are cut to that length.
-  virtual std::string Get(const std::string& file, const std::string& section,
-                          const std::string& key, const std::string& fallback,
-                          size_t maxLength = 10239) = 0;
+  virtual std::string Get(const std::string& file, const std::string& section, const std::string& key,
+                          const std::string& fallback, size_t maxLength = 10239) = 0;
   virtual bool Put(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) = 0;
 };

@@ -114,7 +114,7 @@ int32_t BatchMover::RenameAll() {
 UndoOutcome BatchMover::UndoLastBatch() {
   UndoOutcome outcome;
   if (shell_.ShowMessage(&form_, "询问：", "是否真的撤消上一次操作？", ui::MsgIcon::Info,
-                        ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+                         ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
     return outcome;
   outcome.confirmed = true;
   {

@@ -154,11 +154,12 @@ void ComputeGeneral(const GeneralPage& page, const std::vector<std::string>& old
   const int64_t step = text::TextToInt(page.step);
   const int mainDigits = text::TextToInt(page.digits);
   const int extDigits = text::TextToInt(page.extDigits);
-  const bool dropExt = page.extPrefix.empty() && page.extBody.empty() && page.extDigits.empty() &&
-                       page.extSuffix.empty();
+  const bool dropExt =
+      page.extPrefix.empty() && page.extBody.empty() && page.extDigits.empty() && page.extSuffix.empty();
   const bool numberExt = !dropExt && !page.extDigits.empty();
   std::string fixedExt;  // the un-numbered extension, the same for every item
-  if (page.extScope && !dropExt && !numberExt) fixedExt = "." + page.extPrefix + page.extBody + page.extSuffix;
+  if (page.extScope && !dropExt && !numberExt)
+    fixedExt = "." + page.extPrefix + page.extBody + page.extSuffix;
 
   // The zero fill follows the number's text only when it grows longer, so a
   // falling count keeps the width it started with.

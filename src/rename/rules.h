@@ -15,21 +15,21 @@ struct NameParts {
 };
 NameParts SplitName(std::string_view name);
 
-struct GeneralPage {       // "常规"
-  bool mainScope = true;   // 常规文件名单选框 or 常规全部单选框 selected
-  bool extScope = false;   // 常规扩展名单选框 or 常规全部单选框 selected
+struct GeneralPage {      // "常规"
+  bool mainScope = true;  // 常规文件名单选框 or 常规全部单选框 selected
+  bool extScope = false;  // 常规扩展名单选框 or 常规全部单选框 selected
   std::string prefix, body, digits, suffix;
   std::string extPrefix, extBody, extDigits, extSuffix;
   std::string start, step;
 };
 
-struct ReplacePage {       // "替换/删除"
+struct ReplacePage {  // "替换/删除"
   std::string find, replace;
   bool caseSensitive = false;
   bool mainScope = true, extScope = false;
 };
 
-struct InsertPage {        // "插入"
+struct InsertPage {  // "插入"
   std::string mainText, extText;
   bool mainAtPosition = true, mainAtEnd = false;
   std::string mainPosition = "1";
@@ -37,7 +37,7 @@ struct InsertPage {        // "插入"
   std::string extPosition = "1";
 };
 
-struct CasePage {          // "大小写": the eight radio buttons' checked states
+struct CasePage {  // "大小写": the eight radio buttons' checked states
   bool mainUpper = true, mainLower = false, mainFirstUpper = false, mainFirstLower = false;
   bool extUpper = true, extLower = false, extFirstUpper = false, extFirstLower = false;
 };

@@ -63,9 +63,12 @@ void SaveSettings(const Settings& s, const std::string& exeDir, Profile& profile
   put(kFont, "字体名称", s.fontName);
   put(kFont, "字体大小", text::NumberToText(s.fontSize));
   const char* style = "常规";
-  if (s.bold == 1 && s.italic == 1) style = "粗斜体";
-  else if (s.bold == 1) style = "粗体";
-  else if (s.italic == 1) style = "斜体";
+  if (s.bold == 1 && s.italic == 1)
+    style = "粗斜体";
+  else if (s.bold == 1)
+    style = "粗体";
+  else if (s.italic == 1)
+    style = "斜体";
   put(kFont, "字体样式", style);
 }
 

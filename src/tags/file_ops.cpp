@@ -57,8 +57,7 @@ bool ReplaceBytes(File& file, int64_t count, std::string_view bytes) {
     // step that needs new space, and it overwrites nothing.
     int64_t at = size;
     if (at < pos + len) {
-      if (!WriteAt(file, at, bytes.data() + (at - pos), static_cast<size_t>(pos + len - at)))
-        return fail();
+      if (!WriteAt(file, at, bytes.data() + (at - pos), static_cast<size_t>(pos + len - at))) return fail();
       at = pos + len;
     }
     while (at < newEnd) {
@@ -73,8 +72,7 @@ bool ReplaceBytes(File& file, int64_t count, std::string_view bytes) {
       size_t n = Block(end - restStart);
       end -= static_cast<int64_t>(n);
       size_t got = 0;
-      if (!file.Seek(end, SeekFrom::Begin) || !file.Read(buffer.data(), n, &got) || got != n)
-        return fail();
+      if (!file.Seek(end, SeekFrom::Begin) || !file.Read(buffer.data(), n, &got) || got != n) return fail();
       if (!overwrite(end + delta, buffer.data(), n)) return fail();
     }
     size_t head = static_cast<size_t>(std::min(len, size - pos));

@@ -17,8 +17,7 @@ Probe ProbeId3v1(File& file, char* block) {
   if (size < 0) return Probe::Failed;
   if (size < kId3v1Size) return Probe::Absent;
   size_t got = 0;
-  if (!file.Seek(-kId3v1Size, SeekFrom::End) || !file.Read(block, kId3v1Size, &got) ||
-      got != kId3v1Size)
+  if (!file.Seek(-kId3v1Size, SeekFrom::End) || !file.Read(block, kId3v1Size, &got) || got != kId3v1Size)
     return Probe::Failed;
   return std::memcmp(block, "TAG", 3) == 0 ? Probe::Present : Probe::Absent;
 }
@@ -86,8 +85,8 @@ bool ReadId3v1(File& file, TagFields& fields) {
 }
 
 std::string BuildId3v1(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment,
-                       std::string_view trackText, int genre) {
+                       std::string_view year, std::string_view comment, std::string_view trackText,
+                       int genre) {
   std::string block(kId3v1Size, '\0');
   block.replace(0, 3, "TAG");
   PutField(block, 3, 30, title);
@@ -108,9 +107,8 @@ std::string BuildId3v1(std::string_view title, std::string_view artist, std::str
   return block;
 }
 
-bool WriteId3v1(File& file, std::string_view title, std::string_view artist,
-                std::string_view album, std::string_view year, std::string_view comment,
-                std::string_view trackText, int genre) {
+bool WriteId3v1(File& file, std::string_view title, std::string_view artist, std::string_view album,
+                std::string_view year, std::string_view comment, std::string_view trackText, int genre) {
   char old[kId3v1Size];
   Probe probe = ProbeId3v1(file, old);
   if (probe == Probe::Failed) return false;

@@ -21,9 +21,8 @@ bool ReadId3v1(File& file, TagFields& fields);
 // genre -1 means none (written as 255). An empty track (or one that reads as
 // 0) writes an ID3v1.0 tag with the whole 30-byte comment; a track writes
 // ID3v1.1 with the comment cut to 28 bytes.
-bool WriteId3v1(File& file, std::string_view title, std::string_view artist,
-                std::string_view album, std::string_view year, std::string_view comment,
-                std::string_view trackText, int genre);
+bool WriteId3v1(File& file, std::string_view title, std::string_view artist, std::string_view album,
+                std::string_view year, std::string_view comment, std::string_view trackText, int genre);
 // True when the file has no ID3v1 tag afterwards.
 bool DeleteId3v1(File& file);
 
@@ -32,7 +31,7 @@ std::string TrimTagSpaces(std::string_view s);
 
 // The 128 bytes WriteId3v1 writes.
 std::string BuildId3v1(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment,
-                       std::string_view trackText, int genre);
+                       std::string_view year, std::string_view comment, std::string_view trackText,
+                       int genre);
 
 }  // namespace tavik::tags

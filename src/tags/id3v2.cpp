@@ -30,9 +30,8 @@ Probe ProbeHeader(File& file, unsigned char* header) {
 // otherwise stay in front of the audio when the tag is removed.
 int64_t SizeFromHeader(const unsigned char* header) {
   const bool footer = header[3] == 4 && (header[5] & 0x10);
-  return (int64_t{header[6] & 0x7Fu} << 21) + ((header[7] & 0x7Fu) << 14) +
-         ((header[8] & 0x7Fu) << 7) + (header[9] & 0x7Fu) + kId3v2HeaderSize +
-         (footer ? kId3v2HeaderSize : 0);
+  return (int64_t{header[6] & 0x7Fu} << 21) + ((header[7] & 0x7Fu) << 14) + ((header[8] & 0x7Fu) << 7) +
+         (header[9] & 0x7Fu) + kId3v2HeaderSize + (footer ? kId3v2HeaderSize : 0);
 }
 
 // The old tag's extent for a rewrite or removal: 0 when there is none, -1
@@ -169,8 +168,7 @@ bool HasId3v2(File& file) {
 int64_t Id3v2TagSize(File& file) {
   unsigned char header[kId3v2HeaderSize];
   size_t got = 0;
-  if (!file.Seek(0, SeekFrom::Begin) || !file.Read(header, sizeof header, &got) ||
-      got != sizeof header)
+  if (!file.Seek(0, SeekFrom::Begin) || !file.Read(header, sizeof header, &got) || got != sizeof header)
     return -1;
   return SizeFromHeader(header);
 }
@@ -223,8 +221,10 @@ std::string CarriedFrames(std::string_view tag) {
     // Extended header: its size leaves out its own 4 bytes in 2.3 only.
     uint32_t n = 0;
     if (tag.size() - at < 4) return out;
-    if (major == 3) n = BigEndian32(tag, at);
-    else if (!Synchsafe32(tag, at, &n)) return out;
+    if (major == 3)
+      n = BigEndian32(tag, at);
+    else if (!Synchsafe32(tag, at, &n))
+      return out;
     const uint64_t skip = uint64_t{n} + (major == 3 ? 4 : 0);
     if (skip > tag.size() - at) return out;
     at += static_cast<size_t>(skip);
@@ -236,8 +236,10 @@ std::string CarriedFrames(std::string_view tag) {
     std::string_view id = tag.substr(at, 4);
     if (!IsFrameId(id)) break;
     uint32_t size = 0;
-    if (major == 3) size = BigEndian32(tag, at + 4);
-    else if (!Synchsafe32(tag, at + 4, &size)) break;
+    if (major == 3)
+      size = BigEndian32(tag, at + 4);
+    else if (!Synchsafe32(tag, at + 4, &size))
+      break;
     if (size > tag.size() - at - 10) break;
     at += 10 + size;
     // A frame has at least one byte of content.

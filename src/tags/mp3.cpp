@@ -11,8 +11,7 @@ bool IsMp3Name(std::string_view name) {
   return dot != text::npos && text::EqualsIgnoreAsciiCase(name.substr(dot + 1), "MP3");
 }
 
-ReadResult ReadTagsForItem(FileSystem& fs, const std::string& fullPath, bool v1First,
-                           TagFields& fields) {
+ReadResult ReadTagsForItem(FileSystem& fs, const std::string& fullPath, bool v1First, TagFields& fields) {
   auto file = fs.Open(fullPath, FileAccess::Read, FileShare::Read, FileCreate::OpenExisting);
   if (!file) return ReadResult::OpenFailed;
   bool found = v1First ? ReadId3v1(*file, fields) || ReadId3v2(*file, fields)
@@ -49,13 +48,26 @@ std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const TagFields& 
   for (const RulePiece& piece : pieces) {
     name += piece.literal;
     switch (piece.field) {
-      case 1: name += f.artist; break;
-      case 2: name += f.title; break;
-      case 3: name += f.album; break;
-      case 4: name += f.track; break;
-      case 5: name += f.year; break;
-      case 6: name += f.genre; break;
-      default: break;
+      case 1:
+        name += f.artist;
+        break;
+      case 2:
+        name += f.title;
+        break;
+      case 3:
+        name += f.album;
+        break;
+      case 4:
+        name += f.track;
+        break;
+      case 5:
+        name += f.year;
+        break;
+      case 6:
+        name += f.genre;
+        break;
+      default:
+        break;
     }
     if (piece.field == 0) break;
   }

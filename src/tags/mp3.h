@@ -16,8 +16,7 @@ bool IsMp3Name(std::string_view name);
 enum class ReadResult { OpenFailed, NoTag, TagRead };
 // Opens the file for reading with other writers shut out; the first tag found
 // in the priority order fills the record.
-ReadResult ReadTagsForItem(FileSystem& fs, const std::string& fullPath, bool v1First,
-                           TagFields& fields);
+ReadResult ReadTagsForItem(FileSystem& fs, const std::string& fullPath, bool v1First, TagFields& fields);
 
 // Literal text followed by field code 1..6 (artist, title, album, track,
 // year, genre), or 0 for the closing piece.
@@ -38,8 +37,8 @@ std::string CutMp3Rule(std::string_view rule);
 std::string FieldButtonAppend(std::string_view rule, char digit);
 
 // The predefined schemes, in the combo box's order.
-constexpr std::array<std::string_view, 4> kPredefinedMp3Rules = {"#1-#2", "#1-#3-#2",
-                                                                 "#1-#3-#5-#2", "#1-#3-#5-#2-#4"};
+constexpr std::array<std::string_view, 4> kPredefinedMp3Rules = {"#1-#2", "#1-#3-#2", "#1-#3-#5-#2",
+                                                                 "#1-#3-#5-#2-#4"};
 
 // Texts of the list's MP3 status column.
 extern const char kNoTagStatus[];

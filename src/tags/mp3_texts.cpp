@@ -11,8 +11,7 @@ const char kNoTagStatus[] = "无标签";
 const char kNotMp3Status[] = "非MP3文件";
 
 std::string Mp3ReferenceText(std::string_view rule) {
-  static const std::array<const char*, 6> kNames = {"艺术家", "歌曲名", "专辑",
-                                                    "音轨",   "年代",   "流派"};
+  static const std::array<const char*, 6> kNames = {"艺术家", "歌曲名", "专辑", "音轨", "年代", "流派"};
   std::string out(rule);
   for (size_t k = 0; k < kNames.size(); ++k) {
     const char placeholder[] = {'#', static_cast<char>('1' + k), 0};

@@ -6,8 +6,7 @@
 namespace tavik::tags {
 
 struct TagFields {
-  std::string title, artist, album, track, year, genre, comment, composer, origArtist, rights,
-      url, encodedBy;
+  std::string title, artist, album, track, year, genre, comment, composer, origArtist, rights, url, encodedBy;
 };
 
 }  // namespace tavik::tags

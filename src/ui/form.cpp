@@ -42,7 +42,6 @@ std::string FilterTyped(const Control& c, const std::string& typed) {
   return out;
 }
 
-
 // The toolbar and the status bar follow the client area; nothing else is
 // laid out by the model.
 void DockBars(Form& form) {
@@ -72,8 +71,8 @@ Form::Form(const FormDesc& desc) : desc_(&desc), title_(desc.title ? desc.title 
     if (d.parent && *d.parent) {
       c->parent = Find(d.parent);
       if (!c->parent)
-        DescriptionFault(desc, std::string("parent ") + d.parent + " of " + d.name +
-                                   " is missing or comes after it");
+        DescriptionFault(
+            desc, std::string("parent ") + d.parent + " of " + d.name + " is missing or comes after it");
     }
     c->rect = Rect{d.left, d.top, d.width, d.height};
     // A drop-down list has no text of its own until an item is selected.
@@ -478,25 +477,44 @@ void Form::Close() { closing_ = true; }
 
 const char* TypeName(ControlType type) {
   switch (type) {
-    case ControlType::Label: return "label";
-    case ControlType::GroupBox: return "groupbox";
-    case ControlType::Edit: return "edit";
-    case ControlType::CheckBox: return "checkbox";
-    case ControlType::Radio: return "radio";
-    case ControlType::ComboList: return "combolist";
-    case ControlType::ComboEditable: return "combo";
-    case ControlType::Button: return "button";
-    case ControlType::FlatButton: return "flatbutton";
-    case ControlType::ShapeLine: return "line";
-    case ControlType::ShapeRect: return "shape";
-    case ControlType::ColourPicker: return "colourpicker";
-    case ControlType::TabControl: return "tab";
-    case ControlType::TabPage: return "tabpage";
-    case ControlType::ListView: return "listview";
-    case ControlType::Toolbar: return "toolbar";
-    case ControlType::StatusBar: return "statusbar";
-    case ControlType::DropTarget: return "droptarget";
-    case ControlType::FontDialog: return "fontdialog";
+    case ControlType::Label:
+      return "label";
+    case ControlType::GroupBox:
+      return "groupbox";
+    case ControlType::Edit:
+      return "edit";
+    case ControlType::CheckBox:
+      return "checkbox";
+    case ControlType::Radio:
+      return "radio";
+    case ControlType::ComboList:
+      return "combolist";
+    case ControlType::ComboEditable:
+      return "combo";
+    case ControlType::Button:
+      return "button";
+    case ControlType::FlatButton:
+      return "flatbutton";
+    case ControlType::ShapeLine:
+      return "line";
+    case ControlType::ShapeRect:
+      return "shape";
+    case ControlType::ColourPicker:
+      return "colourpicker";
+    case ControlType::TabControl:
+      return "tab";
+    case ControlType::TabPage:
+      return "tabpage";
+    case ControlType::ListView:
+      return "listview";
+    case ControlType::Toolbar:
+      return "toolbar";
+    case ControlType::StatusBar:
+      return "statusbar";
+    case ControlType::DropTarget:
+      return "droptarget";
+    case ControlType::FontDialog:
+      return "fontdialog";
   }
   return "?";
 }

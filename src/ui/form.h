@@ -50,10 +50,10 @@ enum : uint32_t {
   kHidden = 1u << 2,
   kReadOnly = 1u << 3,
   kMultiline = 1u << 4,
-  kNumeric = 1u << 5,    // only the digits 0-9 may be typed
-  kSpinner = 1u << 6,    // up-down arrows between spinMin and spinMax
-  kFocus = 1u << 7,      // takes part in the focus order
-  kTrackChars = 1u << 8, // typing accepts only 0-9 and "-" (ID3v1 track box)
+  kNumeric = 1u << 5,     // only the digits 0-9 may be typed
+  kSpinner = 1u << 6,     // up-down arrows between spinMin and spinMax
+  kFocus = 1u << 7,       // takes part in the focus order
+  kTrackChars = 1u << 8,  // typing accepts only 0-9 and "-" (ID3v1 track box)
 };
 
 constexpr int32_t kDefaultColour = -1;
@@ -86,7 +86,7 @@ struct ControlDesc {
 };
 
 struct MenuItemDesc {
-  const char* caption;  // nullptr = separator
+  const char* caption;           // nullptr = separator
   const char* accelerator = "";  // "Ctrl+D" etc., shown beside the item
 };
 
@@ -126,7 +126,7 @@ struct FormDesc {
   int toolbarHeight = 28;
   std::vector<StatusPaneDesc> statusPanes;
   int statusHeight = 20;
-  std::vector<ColumnDesc> columns;  // for the control of type ListView
+  std::vector<ColumnDesc> columns;      // for the control of type ListView
   std::vector<const char*> focusOrder;  // names; empty = description order of kFocus controls
 };
 
@@ -185,11 +185,11 @@ struct Control {
 
   // Events. Handlers are plain functions; the redirection of shared handlers
   // copies one control's handler into another.
-  std::function<void()> onChange;      // edit content changed; editable combo text typed
-  std::function<void()> onClick;       // button, check box, radio button
-  std::function<void()> onSelChange;   // combo item chosen, tab page changed, colour changed
-  std::function<void()> onRightClick;  // list view
-  std::function<void()> onDoubleClick; // list view
+  std::function<void()> onChange;              // edit content changed; editable combo text typed
+  std::function<void()> onClick;               // button, check box, radio button
+  std::function<void()> onSelChange;           // combo item chosen, tab page changed, colour changed
+  std::function<void()> onRightClick;          // list view
+  std::function<void()> onDoubleClick;         // list view
   std::function<void(const KeyPress&)> onKey;  // list view
   std::function<void(const std::vector<std::string>&)> onDrop;  // drop target: full paths
 
@@ -292,7 +292,7 @@ class Form {
   void UserDoubleClick(Control& c);
   void UserKey(Control& c, const KeyPress& key);
   void UserDrop(Control& c, const std::vector<std::string>& paths);  // drop target
-  void UserEscape();  // raises onEscape
+  void UserEscape();                                                 // raises onEscape
   // Set by the backend while a modal dialog is open over this form: every
   // User* action on it is then ignored.
   bool inputBlocked = false;

@@ -31,11 +31,10 @@ class Shell {
  public:
   virtual ~Shell() = default;
 
-  virtual MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text,
-                               MsgIcon icon, MsgButtons buttons) = 0;
+  virtual MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
+                                MsgButtons buttons) = 0;
   // Full paths of the chosen files; empty when cancelled.
-  virtual std::vector<std::string> OpenFiles(Form* owner, const std::string& title,
-                                             const std::string& filter,
+  virtual std::vector<std::string> OpenFiles(Form* owner, const std::string& title, const std::string& filter,
                                              const std::string& initialDir) = 0;
   // The chosen directory; nothing when cancelled.
   virtual std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) = 0;

@@ -366,14 +366,29 @@ void ScreenshotCmd(Session& session, const Line& line) {
 
 const std::vector<Command>& Actions() {
   static const std::vector<Command> commands = {
-      {"mkdir", &MkDir},       {"mkfile", &MkFile},       {"mkbytes", &MkBytes},
-      {"start", &StartCmd},    {"close", &CloseCmd},      {"restart", &RestartCmd},
-      {"type", &TypeCmd},      {"click", &ClickCmd},      {"choose", &ChooseCmd},
-      {"tab", &TabCmd},        {"menu", &MenuCmd},        {"toolbar", &ToolbarCmd},
-      {"rows", &RowsCmd},      {"key", &KeyCmd},          {"dblclick", &DblClickCmd},
-      {"rclick", &RClickCmd},  {"esc", &EscCmd},          {"resize", &ResizeCmd},
-      {"drop", &DropCmd},      {"answer", &AnswerCmd},    {"show", &ShowCmd},
-      {"dump", &DumpCmd},      {"screenshot", &ScreenshotCmd},
+      {"mkdir", &MkDir},
+      {"mkfile", &MkFile},
+      {"mkbytes", &MkBytes},
+      {"start", &StartCmd},
+      {"close", &CloseCmd},
+      {"restart", &RestartCmd},
+      {"type", &TypeCmd},
+      {"click", &ClickCmd},
+      {"choose", &ChooseCmd},
+      {"tab", &TabCmd},
+      {"menu", &MenuCmd},
+      {"toolbar", &ToolbarCmd},
+      {"rows", &RowsCmd},
+      {"key", &KeyCmd},
+      {"dblclick", &DblClickCmd},
+      {"rclick", &RClickCmd},
+      {"esc", &EscCmd},
+      {"resize", &ResizeCmd},
+      {"drop", &DropCmd},
+      {"answer", &AnswerCmd},
+      {"show", &ShowCmd},
+      {"dump", &DumpCmd},
+      {"screenshot", &ScreenshotCmd},
   };
   return commands;
 }

@@ -50,8 +50,10 @@ std::vector<std::string> StatusHistory::Take(int pane) {
   std::vector<std::string> out;
   std::vector<std::pair<int, std::string>> rest;
   for (auto& [p, t] : texts_) {
-    if (p == pane) out.push_back(t);
-    else rest.emplace_back(p, t);
+    if (p == pane)
+      out.push_back(t);
+    else
+      rest.emplace_back(p, t);
   }
   texts_.swap(rest);
   return out;

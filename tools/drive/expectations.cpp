@@ -47,10 +47,14 @@ std::string ColourText(int32_t c) {
 
 const char* IconName(ui::MsgIcon icon) {
   switch (icon) {
-    case ui::MsgIcon::Info: return "info";
-    case ui::MsgIcon::Warning: return "warning";
-    case ui::MsgIcon::Error: return "error";
-    case ui::MsgIcon::None: break;
+    case ui::MsgIcon::Info:
+      return "info";
+    case ui::MsgIcon::Warning:
+      return "warning";
+    case ui::MsgIcon::Error:
+      return "error";
+    case ui::MsgIcon::None:
+      break;
   }
   return "none";
 }

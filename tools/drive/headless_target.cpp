@@ -58,9 +58,7 @@ ui::MenuItem* ShortcutItem(Form& form, const ui::KeyPress& key) {
 }  // namespace
 
 HeadlessTarget::HeadlessTarget() {
-  shell_.onStatus = [this](Form& form, int pane) {
-    statusHistory_.Record(pane, form.status()[pane].text);
-  };
+  shell_.onStatus = [this](Form& form, int pane) { statusHistory_.Record(pane, form.status()[pane].text); };
   shell_.modalPump = [this](Form&) {
     if (!pump_) return false;
     ++pumpDepth_;
@@ -322,9 +320,7 @@ void HeadlessTarget::AnswerFont(std::optional<ui::FontChoice> font) {
   shell_.fontAnswers.push_back(std::move(font));
 }
 
-void HeadlessTarget::AnswerColour(std::optional<int32_t> colour) {
-  shell_.colourAnswers.push_back(colour);
-}
+void HeadlessTarget::AnswerColour(std::optional<int32_t> colour) { shell_.colourAnswers.push_back(colour); }
 
 void HeadlessTarget::AnswerMessage(ui::MsgAnswer answer) { shell_.messageAnswers.push_back(answer); }
 
@@ -433,8 +429,8 @@ std::string HeadlessTarget::Dump() {
   for (Form* f : shell_.openForms) {
     const ui::Rect& w = f->windowRect;
     out += "form " + std::string(f->desc().name) + " " + Q(f->title()) + " window " + num(w.left) + " " +
-           num(w.top) + " " + num(w.width) + " " + num(w.height) + " client " + num(f->clientWidth) +
-           " " + num(f->clientHeight) + (f->inputBlocked ? " blocked" : "") + "\n";
+           num(w.top) + " " + num(w.width) + " " + num(w.height) + " client " + num(f->clientWidth) + " " +
+           num(f->clientHeight) + (f->inputBlocked ? " blocked" : "") + "\n";
     for (auto& cp : f->controls()) {
       const Control& c = *cp;
       out += "  " + c.name + " " + ui::TypeName(c.type) + " " + num(c.rect.left) + " " + num(c.rect.top) +
@@ -469,8 +465,7 @@ std::string HeadlessTarget::Dump() {
     }
     if (!f->toolbar().empty()) {
       out += "  toolbar";
-      for (const ui::ToolbarButton& b : f->toolbar())
-        out += b.image < 0 ? " |" : b.enabled ? " on" : " off";
+      for (const ui::ToolbarButton& b : f->toolbar()) out += b.image < 0 ? " |" : b.enabled ? " on" : " off";
       out += "\n";
     }
     for (size_t i = 0; i < f->status().size(); ++i)

@@ -78,9 +78,9 @@ class HeadlessTarget final : public Target, public FontSource, public StatusHist
   StatusHistory statusHistory_;
   std::unique_ptr<app::App> app_;
   std::function<bool()> pump_;
-  int pumpDepth_ = 0;        // > 0 while a modal dialog runs script lines
+  int pumpDepth_ = 0;  // > 0 while a modal dialog runs script lines
   size_t messagesTaken_ = 0;
-  std::string popup_;        // caption of the open popup menu, "" when none
+  std::string popup_;  // caption of the open popup menu, "" when none
   // Dialogs opened by `show` without a main window to be modal over.
   std::vector<std::unique_ptr<ui::Form>> shown_;
 };

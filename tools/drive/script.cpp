@@ -58,10 +58,18 @@ bool SplitLine(const std::string& line, std::vector<std::string>* args, std::str
         if (i == n) break;
         char e = line[i++];
         switch (e) {
-          case '"': arg += '"'; break;
-          case '\\': arg += '\\'; break;
-          case 'r': arg += '\r'; break;
-          case 'n': arg += '\n'; break;
+          case '"':
+            arg += '"';
+            break;
+          case '\\':
+            arg += '\\';
+            break;
+          case 'r':
+            arg += '\r';
+            break;
+          case 'n':
+            arg += '\n';
+            break;
           default:
             *error = std::string("unknown escape \\") + e + " in a quoted argument";
             return false;
@@ -78,8 +86,7 @@ bool SplitLine(const std::string& line, std::vector<std::string>* args, std::str
   }
 }
 
-std::string ExpandArgument(const std::string& utf8, const std::string& work,
-                           const std::string& home) {
+std::string ExpandArgument(const std::string& utf8, const std::string& work, const std::string& home) {
   // UTF-8 has no ASCII byte inside a multi-byte character, so "/" and "$"
   // are found here before the conversion to GBK.
   std::string out;
@@ -183,8 +190,9 @@ bool Report::Arity(const Line& line, size_t least, size_t most) {
   size_t n = line.args.size() - std::min(skip, line.args.size());
   if (n >= least && n <= most) return true;
   std::string name = line.args[0] + (skip == 2 && line.args.size() > 1 ? " " + line.args[1] : "");
-  std::string want = least == most ? Num(least) : most == SIZE_MAX ? "at least " + Num(least)
-                                                                  : Num(least) + " to " + Num(most);
+  std::string want = least == most      ? Num(least)
+                     : most == SIZE_MAX ? "at least " + Num(least)
+                                        : Num(least) + " to " + Num(most);
   Fail(line, name + " takes " + want + " arguments, got " + Num(n));
   return false;
 }

@@ -28,8 +28,7 @@ std::string QuoteText(const std::string& gbk);
 
 // One argument in GBK with $W and $H replaced by those directories (program
 // path form); every "/" after the first of them becomes "\".
-std::string ExpandArgument(const std::string& utf8, const std::string& work,
-                           const std::string& home);
+std::string ExpandArgument(const std::string& utf8, const std::string& work, const std::string& home);
 
 // Every line of a script, numbered from 1, arguments expanded.
 std::vector<Line> ReadScript(std::istream& in, const std::string& work, const std::string& home);

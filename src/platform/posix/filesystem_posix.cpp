@@ -40,8 +40,7 @@ bool Allows(FileShare share, FileShare what) {
 bool Compatible(const OpenHandle& a, const OpenHandle& b) {
   auto conflicts = [](const OpenHandle& holder, const OpenHandle& opener) {
     if (!Allows(holder.share, FileShare::Read)) return true;  // every open reads
-    if (opener.access == FileAccess::ReadWrite && !Allows(holder.share, FileShare::Write))
-      return true;
+    if (opener.access == FileAccess::ReadWrite && !Allows(holder.share, FileShare::Write)) return true;
     return false;
   };
   return !conflicts(a, b) && !conflicts(b, a);
@@ -49,8 +48,7 @@ bool Compatible(const OpenHandle& a, const OpenHandle& b) {
 
 class PosixFile final : public File {
  public:
-  PosixFile(int fd, std::pair<dev_t, ino_t> id, OpenHandle handle)
-      : fd_(fd), id_(id), handle_(handle) {}
+  PosixFile(int fd, std::pair<dev_t, ino_t> id, OpenHandle handle) : fd_(fd), id_(id), handle_(handle) {}
   ~PosixFile() override {
     {
       std::lock_guard<std::mutex> lock(Shares().mutex);
@@ -200,8 +198,7 @@ class PosixFileSystem final : public FileSystem {
       struct stat st;
       return stat(src.c_str(), &st) == 0;
     }
-    if (renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0)
-      return true;
+    if (renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // File systems without RENAME_NOREPLACE: link refuses an existing target.
     if (link(src.c_str(), dst.c_str()) != 0) return false;
@@ -219,7 +216,8 @@ class PosixFileSystem final : public FileSystem {
     int fd = open(native.c_str(), flags, 0666);
     if (fd < 0) return nullptr;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
       close(fd);
       return nullptr;
     }

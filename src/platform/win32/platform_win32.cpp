@@ -184,8 +184,8 @@ class Win32FileSystem final : public FileSystem {
     DWORD shareMode = (static_cast<unsigned>(share) & 1 ? FILE_SHARE_READ : 0) |
                       (static_cast<unsigned>(share) & 2 ? FILE_SHARE_WRITE : 0);
     DWORD disposition = create == FileCreate::OpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
-    HANDLE h = CreateFileA(path.c_str(), desired, shareMode, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(h);
   }
@@ -236,8 +236,7 @@ std::string ExecutableDirectory() {
     dir = slash == text::npos ? std::string() : dir.substr(0, slash);
   }
   // A root keeps its backslash ("C:\"), anything else loses it.
-  while (dir.size() > 3 && dir.back() == '\\' && text::FindLast(dir, '\\') == dir.size() - 1)
-    dir.pop_back();
+  while (dir.size() > 3 && dir.back() == '\\' && text::FindLast(dir, '\\') == dir.size() - 1) dir.pop_back();
   if (dir.size() == 2 && dir[1] == ':') dir += '\\';
   return dir;
 }

@@ -115,8 +115,7 @@ void TagDialog::Load() {
   f_.SetText(f_["MP3文件名编辑框"], path_);
   auto file = fs_.Open(path_, FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting);
   if (!file) {
-    shell_.ShowMessage(&f_, "错误", "打开文件：" + path_ + "失败！", ui::MsgIcon::Error,
-                      ui::MsgButtons::Ok);
+    shell_.ShowMessage(&f_, "错误", "打开文件：" + path_ + "失败！", ui::MsgIcon::Error, ui::MsgButtons::Ok);
     f_.Close();
     return;
   }
@@ -206,8 +205,10 @@ void TagDialog::Update() {
           genrePicked_[kV1] && genre.selected >= 0 ? genre.items[genre.selected].value : loadedGenre1_;
       TagFields t = ReadFields(kV1);
       bool ok = file && WriteId3v1(*file, t.title, t.artist, t.album, t.year, t.comment, t.track, number);
-      if (ok) Message("ID3v1标签更新成功！", ui::MsgIcon::None);
-      else Message("ID3v1标签更新失败！", ui::MsgIcon::Error);
+      if (ok)
+        Message("ID3v1标签更新成功！", ui::MsgIcon::None);
+      else
+        Message("ID3v1标签更新失败！", ui::MsgIcon::Error);
     } else if (!file || !DeleteId3v1(*file)) {
       Message("删除ID3v1标签失败！", ui::MsgIcon::Error);
     }
@@ -222,8 +223,10 @@ void TagDialog::Update() {
       } else {
         t.genre = loadedTcon_;
       }
-      if (file && WriteId3v2(*file, t)) Message("ID3v2标签更新成功！", ui::MsgIcon::None);
-      else Message("ID3v2标签更新失败！", ui::MsgIcon::Error);
+      if (file && WriteId3v2(*file, t))
+        Message("ID3v2标签更新成功！", ui::MsgIcon::None);
+      else
+        Message("ID3v2标签更新失败！", ui::MsgIcon::Error);
     } else if (!file || !DeleteId3v2(*file)) {
       Message("删除ID3v2标签失败！", ui::MsgIcon::Error);
     }

@@ -26,9 +26,8 @@ void OpenTagDialog(ui::Shell& shell, ui::Form& owner, FileSystem& fs, const std:
 // running it: for the caller that runs it and for tests.
 class TagDialog {
  public:
-  TagDialog(ui::Form& form, ui::Shell& shell, FileSystem& fs, std::string fullPath,
-            TagDialogState& state);
-  void Load();  // LoadTagDialog: the created handler
+  TagDialog(ui::Form& form, ui::Shell& shell, FileSystem& fs, std::string fullPath, TagDialogState& state);
+  void Load();    // LoadTagDialog: the created handler
   void Update();  // UpdateTags
   void SetV1FieldsEnabled();
   void SetV2FieldsEnabled();

@@ -46,15 +46,14 @@ Control* HeadlessShell::Resolve(std::string_view name) {
   return nullptr;
 }
 
-MsgAnswer HeadlessShell::ShowMessage(Form*, const std::string& title, const std::string& text,
-                                    MsgIcon icon, MsgButtons buttons) {
+MsgAnswer HeadlessShell::ShowMessage(Form*, const std::string& title, const std::string& text, MsgIcon icon,
+                                     MsgButtons buttons) {
   MsgAnswer answer = NextMessageAnswer();
   messages.push_back(Message{title, text, icon, buttons, answer});
   return answer;
 }
 
-std::vector<std::string> HeadlessShell::OpenFiles(Form*, const std::string& title,
-                                                  const std::string& filter,
+std::vector<std::string> HeadlessShell::OpenFiles(Form*, const std::string& title, const std::string& filter,
                                                   const std::string& initialDir) {
   openRequests.push_back(OpenRequest{title, filter, initialDir});
   return NextOpenAnswer();

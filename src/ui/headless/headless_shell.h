@@ -48,8 +48,8 @@ class HeadlessShell : public Shell, public ScriptedAnswers {
     std::string title, filter, initialDir;
   };
   std::vector<OpenRequest> openRequests;
-  std::vector<std::string> folderRequests;                            // titles
-  std::vector<FontChoice> fontRequests;  // the choice passed in
+  std::vector<std::string> folderRequests;  // titles
+  std::vector<FontChoice> fontRequests;     // the choice passed in
   std::vector<int32_t> colourRequests;
 
   int waitDepth = 0;
@@ -63,7 +63,7 @@ class HeadlessShell : public Shell, public ScriptedAnswers {
   std::function<void(Form&, int pane)> onStatus;
 
   MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
-                       MsgButtons buttons) override;
+                        MsgButtons buttons) override;
   std::vector<std::string> OpenFiles(Form* owner, const std::string& title, const std::string& filter,
                                      const std::string& initialDir) override;
   std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) override;

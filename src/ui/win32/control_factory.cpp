@@ -78,8 +78,8 @@ void WindowHost::CreateControls() {
   // never paint over what they hold; focus controls on top in focus order,
   // which is also the order the Tab key follows.
   for (size_t i = 0; i < controls.size(); ++i)
-    if (hwnds_[i] && (controls[i]->type == ControlType::GroupBox ||
-                      controls[i]->type == ControlType::ShapeRect))
+    if (hwnds_[i] &&
+        (controls[i]->type == ControlType::GroupBox || controls[i]->type == ControlType::ShapeRect))
       SetWindowPos(hwnds_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (size_t i = 0; i < controls.size(); ++i)
     if (hwnds_[i] && controls[i]->type == ControlType::TabControl)
@@ -93,7 +93,6 @@ void WindowHost::CreateControls() {
   }
   ApplyVisibility();
 }
-
 
 namespace {
 
@@ -137,7 +136,8 @@ Recipe RecipeFor(const Control& c, uint32_t flags) {
     case ControlType::ComboList:
     case ControlType::ComboEditable:
       r.cls = "COMBOBOX";
-      r.style = WS_VSCROLL | (c.type == ControlType::ComboList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
+      r.style =
+          WS_VSCROLL | (c.type == ControlType::ComboList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
       r.extraHeight = 200;  // the dropped-down list
       r.showsText = false;
       break;
@@ -231,8 +231,8 @@ HWND WindowHost::CreateOne(Control& c, int index) {
 // height of the layout.
 HWND WindowHost::CreateToolbar(HMENU id) {
   toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER |
-                                 CCS_NORESIZE | CCS_NOPARENTALIGN,
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP |
+                                 CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                              0, 0, 0, 0, hwnd_, id, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   toolbarImages_ = MakeToolbarImages();
@@ -299,13 +299,14 @@ void WindowHost::SetUpCombo(Control& c, HWND hw) {
 void WindowHost::SetUpTabs(Control& c, HWND hw) {
   win::TabControl tabs(hw);
   for (auto& other : form_.controls())
-    if (other->parent == &c && other->type == ControlType::TabPage) tabs.Insert(PageIndex(*other), other->text);
+    if (other->parent == &c && other->type == ControlType::TabPage)
+      tabs.Insert(PageIndex(*other), other->text);
   tabs.Select(std::max(c.selected, 0));
 }
 
 void WindowHost::SetUpList(Control& c, HWND hw) {
-  ListView_SetExtendedListViewStyle(hw, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP |
-                                            LVS_EX_SUBITEMIMAGES);
+  ListView_SetExtendedListViewStyle(
+      hw, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES);
   listImages_ = MakeListImages();
   ListView_SetImageList(hw, listImages_, LVSIL_SMALL);
   const auto& cols = form_.desc().columns;

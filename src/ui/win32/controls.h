@@ -44,14 +44,18 @@ class Edit : public Window {
   LRESULT Limit() const { return Send(EM_GETLIMITTEXT); }
   void SetLimit(LRESULT chars) { Send(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
   void SelectAll() { Send(EM_SETSEL, 0, -1); }
-  void ReplaceSelection(const std::string& text) { Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str())); }
+  void ReplaceSelection(const std::string& text) {
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  }
 };
 
 class ComboBox : public Window {
  public:
   using Window::Window;
   void Clear() { Send(CB_RESETCONTENT); }
-  int Add(const std::string& text) { return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))); }
+  int Add(const std::string& text) {
+    return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  }
   void SetData(int i, LPARAM value) { Send(CB_SETITEMDATA, i, value); }
   int Count() const { return static_cast<int>(Send(CB_GETCOUNT)); }
   std::string ItemText(int i) const {
@@ -99,7 +103,9 @@ class Toolbar : public Window {
 class StatusBar : public Window {
  public:
   using Window::Window;
-  void SetText(int pane, const std::string& text) { Send(SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str())); }
+  void SetText(int pane, const std::string& text) {
+    Send(SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str()));
+  }
   std::string Text(int pane) const {
     std::string s(static_cast<size_t>(LOWORD(Send(SB_GETTEXTLENGTHA, pane))) * 2 + 1, '\0');
     Send(SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(s.data()));

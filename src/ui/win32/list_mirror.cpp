@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <vector>
 
-
 namespace tavik::ui {
 
 void WindowHost::PushListColours(Control& c) {
@@ -32,7 +31,8 @@ void WindowHost::ListCountChanged(Control& list) {
 
 void WindowHost::ListRowChanged(Control& list, int row, int column) {
   unsigned bit = 1u << (column < 0 ? kImageColumn : column);
-  auto it = std::find_if(dirtyRows_.begin(), dirtyRows_.end(), [&](const DirtyRows& d) { return d.list == &list; });
+  auto it =
+      std::find_if(dirtyRows_.begin(), dirtyRows_.end(), [&](const DirtyRows& d) { return d.list == &list; });
   if (it == dirtyRows_.end()) {
     dirtyRows_.push_back({&list, row, row, bit});
   } else {
@@ -147,7 +147,8 @@ void WindowHost::FlushPending() {
   for (Control* list : dirtyCounts_)
     if (HWND h = HwndOf(*list)) SetListCount(h, form_.RowCount(*list));
   for (const DirtyRows& d : dirtyRows_)
-    if (HWND h = HwndOf(*d.list)) RedrawListRows(h, d.first, std::min(d.last, form_.RowCount(*d.list) - 1), d.columns);
+    if (HWND h = HwndOf(*d.list))
+      RedrawListRows(h, d.first, std::min(d.last, form_.RowCount(*d.list) - 1), d.columns);
   for (Control* list : dirtySelections_) {
     win::ListView lv(HwndOf(*list));
     if (!lv) continue;

@@ -13,7 +13,6 @@
 #include "ui/win32/drop_target.h"
 #include "ui/win32/window_host.h"
 
-
 namespace tavik::ui {
 namespace {
 
@@ -72,8 +71,8 @@ void InitUiThread() {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "TavikUiThread";
   RegisterClassA(&wc);
-  g_uiWindow = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
+  g_uiWindow =
+      CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
 DWORD UiThreadId() { return g_uiThread; }
@@ -121,7 +120,7 @@ WindowHost* Win32Shell::HostOf(const Form& form) {
 std::vector<Form*> Win32Shell::OpenForms() { return order_; }
 
 MsgAnswer Win32Shell::ShowMessage(Form* owner, const std::string& title, const std::string& text,
-                                 MsgIcon icon, MsgButtons buttons) {
+                                  MsgIcon icon, MsgButtons buttons) {
   UINT type = IconFlag(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK);
   int r = ::MessageBoxA(OwnerWindow(*this, owner), text.c_str(), title.c_str(), type);
   if (r == IDYES) return MsgAnswer::Yes;
@@ -130,8 +129,7 @@ MsgAnswer Win32Shell::ShowMessage(Form* owner, const std::string& title, const s
 }
 
 std::vector<std::string> Win32Shell::OpenFiles(Form* owner, const std::string& title,
-                                               const std::string& filter,
-                                               const std::string& initialDir) {
+                                               const std::string& filter, const std::string& initialDir) {
   std::string filterZ;
   for (char ch : filter) filterZ += ch == '|' ? '\0' : ch;
   filterZ.append(2, '\0');

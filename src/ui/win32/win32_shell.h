@@ -21,7 +21,7 @@ class Win32Shell : public Shell {
   ~Win32Shell() override;
 
   MsgAnswer ShowMessage(Form* owner, const std::string& title, const std::string& text, MsgIcon icon,
-                       MsgButtons buttons) override;
+                        MsgButtons buttons) override;
   std::vector<std::string> OpenFiles(Form* owner, const std::string& title, const std::string& filter,
                                      const std::string& initialDir) override;
   std::optional<std::string> BrowseForFolder(Form* owner, const std::string& title) override;

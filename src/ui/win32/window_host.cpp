@@ -96,8 +96,8 @@ void WindowHost::CreateFrame(HWND owner) {
     y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     form_.windowRect = {x, y, w, h};
   }
-  hwnd_ = CreateWindowExA(exStyle, kFormClass, form_.title().c_str(), style, x, y, w, h, owner,
-                          nullptr, GetModuleHandleA(nullptr), this);
+  hwnd_ = CreateWindowExA(exStyle, kFormClass, form_.title().c_str(), style, x, y, w, h, owner, nullptr,
+                          GetModuleHandleA(nullptr), this);
   if (d.kind == FormKind::MainWindow) {
     RECT r;
     GetWindowRect(hwnd_, &r);
@@ -182,8 +182,8 @@ HFONT WindowHost::FontFor(const Font& f) {
     face = lf.lfFaceName;
   }
   HFONT h = CreateFontA(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, 0, 0, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        face.c_str());
   fonts_.emplace_back(f, h);
   return h;
 }
@@ -433,8 +433,7 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
     }
     case LVN_ITEMCHANGED: {
       auto* lv = reinterpret_cast<NMLISTVIEW*>(nm);
-      if (echo_ == 0 && (lv->uChanged & LVIF_STATE) &&
-          ((lv->uOldState ^ lv->uNewState) & LVIS_SELECTED))
+      if (echo_ == 0 && (lv->uChanged & LVIF_STATE) && ((lv->uOldState ^ lv->uNewState) & LVIS_SELECTED))
         ReadListSelection(*c);
       return 0;
     }
@@ -498,8 +497,10 @@ LRESULT WindowHost::OnColour(HDC dc, HWND child, bool isEdit) {
     if (c->type == ControlType::Edit && !isEdit && (c->desc && (c->desc->flags & kReadOnly)))
       back = GetSysColor(COLOR_WINDOW);
     if (c->backColour != kDefaultColour) back = ToColorRef(c->backColour);
-    if (c->textColour != kDefaultColour) SetTextColor(dc, ToColorRef(c->textColour));
-    else if (!c->enabled && c->type == ControlType::Edit) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    if (c->textColour != kDefaultColour)
+      SetTextColor(dc, ToColorRef(c->textColour));
+    else if (!c->enabled && c->type == ControlType::Edit)
+      SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   }
   SetBkColor(dc, back);
   return reinterpret_cast<LRESULT>(Brush(back));

@@ -49,18 +49,25 @@ bool MessageBoxWatcher::AnswerOpenBox() {
     }
   }
   auto same = [&](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
-  if (!icon) info.icon = ui::MsgIcon::None;
-  else if (same(reinterpret_cast<LPCSTR>(IDI_ASTERISK))) info.icon = ui::MsgIcon::Info;
-  else if (same(reinterpret_cast<LPCSTR>(IDI_EXCLAMATION))) info.icon = ui::MsgIcon::Warning;
-  else if (same(reinterpret_cast<LPCSTR>(IDI_HAND))) info.icon = ui::MsgIcon::Error;
-  else info.icon = ui::MsgIcon::None;
+  if (!icon)
+    info.icon = ui::MsgIcon::None;
+  else if (same(reinterpret_cast<LPCSTR>(IDI_ASTERISK)))
+    info.icon = ui::MsgIcon::Info;
+  else if (same(reinterpret_cast<LPCSTR>(IDI_EXCLAMATION)))
+    info.icon = ui::MsgIcon::Warning;
+  else if (same(reinterpret_cast<LPCSTR>(IDI_HAND)))
+    info.icon = ui::MsgIcon::Error;
+  else
+    info.icon = ui::MsgIcon::None;
   bool yesNo = GetDlgItem(box, IDYES) != nullptr;
   info.buttons = yesNo ? ui::MsgButtons::YesNo : ui::MsgButtons::Ok;
   seen_.push_back(info);
   ui::MsgAnswer answer = answers_.NextMessageAnswer();
   int id = IDOK;
-  if (yesNo) id = answer == ui::MsgAnswer::Yes ? IDYES : IDNO;
-  else if (!GetDlgItem(box, IDOK)) id = IDCANCEL;
+  if (yesNo)
+    id = answer == ui::MsgAnswer::Yes ? IDYES : IDNO;
+  else if (!GetDlgItem(box, IDOK))
+    id = IDCANCEL;
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
   // Until the box is destroyed, not only hidden: its own loop may still
   // run between the two and must not be taken for the program's idle loop.

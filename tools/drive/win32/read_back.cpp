@@ -170,8 +170,7 @@ std::string Win32Target::TopDialogTitle() {
 bool Win32Target::WaitCursor() {
   bool wait = false;
   ui::RunOnUi([&] {
-    wait = shell_->waitDepth() > 0 ||
-           GetCursor() == LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    wait = shell_->waitDepth() > 0 || GetCursor() == LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
   });
   return wait;
 }
@@ -220,7 +219,9 @@ std::optional<std::string> Win32Target::CaptureTopWindow(std::string* error) {
     WindowHost* host = forms.empty() ? nullptr : shell_->HostOf(*forms.back());
     if (host && IsWindowVisible(host->hwnd())) h = host->hwnd();
     // Frame and controls painted now rather than when the queue gets to it.
-    if (h) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (h)
+      RedrawWindow(h, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   });
   if (!h) {
     *error = "no window is open";
@@ -232,8 +233,10 @@ std::optional<std::string> Win32Target::CaptureTopWindow(std::string* error) {
   Sleep(300);
   std::optional<std::string> bmp;
   ui::RunOnUi([&] {
-    if (IsWindow(h)) bmp = CaptureWindowBmp(h, error);
-    else *error = "the window closed";
+    if (IsWindow(h))
+      bmp = CaptureWindowBmp(h, error);
+    else
+      *error = "the window closed";
   });
   return bmp;
 }
@@ -276,13 +279,13 @@ bool Win32Target::IsPageShown(WindowHost& host, const Control& page) {
 // the control asks when it paints. A colour the program never set is
 // reported as the default.
 void Win32Target::ReadColours(const Control& c, HWND h, ControlState* s) {
-  bool isEdit = c.type == ControlType::Edit && IsWindowEnabled(h) &&
-                !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY);
+  bool isEdit =
+      c.type == ControlType::Edit && IsWindowEnabled(h) && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY);
   HDC dc = CreateCompatibleDC(nullptr);
   SetTextColor(dc, RGB(1, 2, 3));
   SetBkColor(dc, RGB(1, 2, 3));
-  SendMessageA(GetParent(h), isEdit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
-               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h));
+  SendMessageA(GetParent(h), isEdit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(h));
   COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
   DeleteDC(dc);
   s->textColour = c.textColour == ui::kDefaultColour ? ui::kDefaultColour : static_cast<int32_t>(text);

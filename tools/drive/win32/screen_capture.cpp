@@ -28,8 +28,8 @@ std::optional<std::string> CaptureWindowBmp(HWND h, std::string* error) {
   info.biCompression = BI_RGB;
   const int stride = (width * 3 + 3) & ~3;
   std::string pixels(static_cast<size_t>(stride) * height, '\0');
-  bool read = copied && GetDIBits(mem, bitmap, 0, height, pixels.data(),
-                                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height;
+  bool read = copied && GetDIBits(mem, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                                  DIB_RGB_COLORS) == height;
   DeleteObject(bitmap);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);

@@ -36,8 +36,10 @@ void PostSettled(HANDLE done, int tries) {
     // Mouse moves are not work an action posted (a window appearing under
     // the pointer makes one), and re-posting would keep them waiting.
     DWORD pending = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_SENDMESSAGE | QS_KEY | QS_MOUSEBUTTON));
-    if (pending && tries > 0) PostSettled(done, tries - 1);
-    else SetEvent(done);
+    if (pending && tries > 0)
+      PostSettled(done, tries - 1);
+    else
+      SetEvent(done);
   });
 }
 

@@ -34,10 +34,7 @@ class DriverShell final : public ui::Win32Shell, public ui::ScriptedAnswers {
 // A menu item's caption without its shortcut text.
 std::string MenuCaption(HMENU menu, int pos);
 
-class Win32Target final : public Target,
-                          public FontSource,
-                          public ScreenSource,
-                          public StatusHistorySource {
+class Win32Target final : public Target, public FontSource, public ScreenSource, public StatusHistorySource {
  public:
   Win32Target();
   ~Win32Target() override;
