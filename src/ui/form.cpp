@@ -154,6 +154,17 @@ void Form::SetWindowRect(const Rect& r) {
   if (resized && onSized) onSized();
 }
 
+void Form::UserMove(int left, int top) {
+  windowRect.left = left;
+  windowRect.top = top;
+}
+
+void Form::UserResize(const Rect& r) {
+  if (r.width == windowRect.width && r.height == windowRect.height) return;
+  windowRect = r;
+  if (onSized) onSized();
+}
+
 void Form::SetText(Control& c, const std::string& text) {
   if (c.type == ControlType::ComboList) {
     // A drop-down list shows only its items: the text selects the item that

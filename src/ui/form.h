@@ -266,6 +266,10 @@ class Form {
   Rect windowRect;
   int clientWidth = 0, clientHeight = 0;
   void SetWindowRect(const Rect& r);  // tells the observer; backend updates client size
+  // The user moved or sized the real window (the backend has updated the
+  // client size): the model takes the rect; a new size raises onSized.
+  void UserMove(int left, int top);
+  void UserResize(const Rect& r);
 
   // Program setters.
   void SetText(Control& c, const std::string& text);

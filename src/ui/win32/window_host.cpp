@@ -545,18 +545,14 @@ LRESULT WindowHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         GetWindowRect(hwnd_, &wr);
         Rect r{wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top};
         UpdateClientSize();
-        if (r.width != form_.windowRect.width || r.height != form_.windowRect.height) {
-          form_.windowRect = r;
-          if (form_.onSized) form_.onSized();
-        }
+        form_.UserResize(r);
       }
       return 0;
     case WM_MOVE:
       if (echo_ == 0) {
         RECT wr;
         GetWindowRect(hwnd_, &wr);
-        form_.windowRect.left = wr.left;
-        form_.windowRect.top = wr.top;
+        form_.UserMove(wr.left, wr.top);
       }
       return 0;
     case WM_CLOSE:
