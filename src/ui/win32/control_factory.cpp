@@ -234,9 +234,10 @@ HWND WindowHost::CreateToolbar(HMENU id) {
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP |
                                  CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                              0, 0, 0, 0, hwnd_, id, GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  win::Toolbar bar(toolbar_);
+  bar.SetButtonStructSize();
   toolbarImages_ = MakeToolbarImages();
-  SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_));
+  bar.SetImageList(toolbarImages_);
   std::vector<TBBUTTON> buttons;
   auto& tb = form_.toolbar();
   for (size_t i = 0; i < tb.size(); ++i) {
@@ -253,7 +254,7 @@ HWND WindowHost::CreateToolbar(HMENU id) {
     b.iString = -1;
     buttons.push_back(b);
   }
-  SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  bar.AddButtons(buttons);
   DockToolbar();
   return toolbar_;
 }
@@ -264,12 +265,13 @@ HWND WindowHost::CreateStatusBar(HMENU id) {
   auto& panes = form_.status();
   std::vector<int> edges;
   for (auto& p : panes) edges.push_back(p.rightEdge);
-  SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  SendMessageA(status_, SB_SETMINHEIGHT, 18, 0);
-  SendMessageA(status_, WM_SIZE, 0, 0);
+  win::StatusBar bar(status_);
+  bar.SetParts(edges);
+  bar.SetMinHeight(18);
+  bar.FollowParent();
   for (size_t i = 0; i < panes.size(); ++i) {
-    SendMessageA(status_, SB_SETTIPTEXTA, i, reinterpret_cast<LPARAM>(panes[i].tooltip.c_str()));
-    win::StatusBar(status_).SetText(static_cast<int>(i), panes[i].text);
+    bar.SetTip(static_cast<int>(i), panes[i].tooltip);
+    bar.SetText(static_cast<int>(i), panes[i].text);
   }
   return status_;
 }
@@ -283,8 +285,8 @@ void WindowHost::SetUpEdit(Control& c, HWND hw) {
                             WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                             o.x + c.rect.left + c.rect.width, o.y + c.rect.top, 16, c.rect.height, hwnd_,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hw), 0);
-  SendMessageA(ud, UDM_SETRANGE32, c.desc->spinMin, c.desc->spinMax);
+  win::UpDown(ud).SetBuddy(hw);
+  win::UpDown(ud).SetRange(c.desc->spinMin, c.desc->spinMax);
   SetPropA(hw, "tavik.updown", ud);
 }
 
@@ -305,22 +307,14 @@ void WindowHost::SetUpTabs(Control& c, HWND hw) {
 }
 
 void WindowHost::SetUpList(Control& c, HWND hw) {
-  ListView_SetExtendedListViewStyle(
-      hw, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES);
+  win::ListView lv(hw);
+  lv.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES);
   listImages_ = MakeListImages();
-  ListView_SetImageList(hw, listImages_, LVSIL_SMALL);
+  lv.SetSmallImages(listImages_);
   const auto& cols = form_.desc().columns;
-  for (size_t i = 0; i < cols.size(); ++i) {
-    LVCOLUMNA col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-    col.fmt = LVCFMT_LEFT;
-    col.cx = cols[i].width;
-    col.pszText = const_cast<char*>(cols[i].title);
-    col.iSubItem = static_cast<int>(i);
-    SendMessageA(hw, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-  }
+  for (size_t i = 0; i < cols.size(); ++i) lv.InsertColumn(static_cast<int>(i), cols[i].title, cols[i].width);
   PushListColours(c);
-  win::ListView(hw).SetCount(form_.RowCount(c), LVSICF_NOSCROLL);
+  lv.SetCount(form_.RowCount(c), LVSICF_NOSCROLL);
 }
 
 }  // namespace tavik::ui

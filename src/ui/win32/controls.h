@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace tavik::ui::win {
 
@@ -24,6 +25,12 @@ class Window {
   void NotifyParent(WORD code) const {
     SendMessageA(GetParent(h_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h_), code), reinterpret_cast<LPARAM>(h_));
   }
+  // Tells the parent as a common control would, with a bare header.
+  LRESULT Notify(UINT code) const {
+    NMHDR nm{h_, static_cast<UINT_PTR>(GetDlgCtrlID(h_)), code};
+    return SendMessageA(GetParent(h_), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+  }
+  void PrintClient(HDC dc, DWORD parts) const { Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), parts); }
   LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageA(h_, msg, wp, lp); }
 
  protected:
@@ -47,6 +54,13 @@ class Edit : public Window {
   void ReplaceSelection(const std::string& text) {
     Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
   }
+};
+
+class UpDown : public Window {
+ public:
+  using Window::Window;
+  void SetBuddy(HWND buddy) { Send(UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy)); }
+  void SetRange(int low, int high) { Send(UDM_SETRANGE32, low, high); }
 };
 
 class ComboBox : public Window {
@@ -98,6 +112,15 @@ class Toolbar : public Window {
   using Window::Window;
   bool IsButtonEnabled(int command) const { return Send(TB_ISBUTTONENABLED, command) != 0; }
   void EnableButton(int command, bool on) { Send(TB_ENABLEBUTTON, command, MAKELONG(on, 0)); }
+  void SetImageList(HIMAGELIST images) { Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)); }
+  void SetButtonStructSize() { Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON)); }  // before any button
+  bool AddButtons(const std::vector<TBBUTTON>& buttons) {
+    return Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
+  }
+  // Tells the parent as a click on the button would.
+  void Click(int command) const {
+    SendMessageA(GetParent(h_), WM_COMMAND, command, reinterpret_cast<LPARAM>(h_));
+  }
 };
 
 class StatusBar : public Window {
@@ -112,7 +135,20 @@ class StatusBar : public Window {
     s.resize(std::strlen(s.c_str()));
     return s;
   }
+  void SetTip(int pane, const std::string& text) {
+    Send(SB_SETTIPTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  bool SetParts(const std::vector<int>& rightEdges) {
+    return Send(SB_SETPARTS, rightEdges.size(), reinterpret_cast<LPARAM>(rightEdges.data())) != 0;
+  }
+  void SetMinHeight(int pixels) { Send(SB_SETMINHEIGHT, pixels); }
   void FollowParent() { Send(WM_SIZE); }  // a status bar docks itself on WM_SIZE
+};
+
+class Header : public Window {
+ public:
+  using Window::Window;
+  bool ItemRect(int i, RECT* r) const { return Header_GetItemRect(h_, i, r) != FALSE; }
 };
 
 class ListView : public Window {
@@ -138,9 +174,27 @@ class ListView : public Window {
   void SelectAll(bool on) { Select(-1, on); }
   int TopIndex() const { return ListView_GetTopIndex(h_); }
   int CountPerPage() const { return ListView_GetCountPerPage(h_); }
-  bool RowRect(int row, RECT* r) const { return ListView_GetItemRect(h_, row, r, LVIR_BOUNDS) != FALSE; }
+  bool RowRect(int row, RECT* r, int part = LVIR_BOUNDS) const {
+    return ListView_GetItemRect(h_, row, r, part) != FALSE;
+  }
+  bool CellRect(int row, int column, RECT* r) const {
+    return ListView_GetSubItemRect(h_, row, column, LVIR_LABEL, r) != FALSE;
+  }
   HWND Header() const { return ListView_GetHeader(h_); }
-  bool ColumnRect(int column, RECT* r) const { return Header_GetItemRect(Header(), column, r) != FALSE; }
+  bool ColumnRect(int column, RECT* r) const { return win::Header(Header()).ItemRect(column, r); }
+  // The order the columns show in, by their indexes; the user may drag them.
+  bool SetColumnOrder(int n, int* order) { return ListView_SetColumnOrderArray(h_, n, order) != FALSE; }
+  bool InsertColumn(int i, const char* title, int width) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+    col.fmt = LVCFMT_LEFT;
+    col.cx = width;
+    col.pszText = const_cast<char*>(title);
+    col.iSubItem = i;
+    return Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col)) >= 0;
+  }
+  void SetExtendedStyle(DWORD style) { ListView_SetExtendedListViewStyle(h_, style); }
+  void SetSmallImages(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
   COLORREF TextColour() const { return ListView_GetTextColor(h_); }
   COLORREF BackColour() const { return ListView_GetBkColor(h_); }
   void SetColours(COLORREF text, COLORREF back) {

@@ -75,7 +75,7 @@ void WindowHost::SetListCount(HWND h, int count) {
   lv.SetCount(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   if (wasEmpty && count > 0) {
     HDC mem = CreateCompatibleDC(nullptr);
-    lv.Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+    lv.PrintClient(mem, PRF_CLIENT);
     DeleteDC(mem);
   }
   if (!visible) return;

@@ -476,7 +476,7 @@ COLORREF WindowHost::TabBodyColour() {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
     HGDIOBJ old = SelectObject(dc, bmp);
-    SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    win::Window(h).PrintClient(dc, PRF_CLIENT | PRF_ERASEBKGND);
     COLORREF body = GetPixel(dc, r.right / 2, r.bottom - 6);
     if (body != CLR_INVALID) tabBody_ = body;
     SelectObject(dc, old);
