@@ -141,8 +141,7 @@ TEST_F(Win32Mirror, ChangingThePageShowsOnlyItsControls) {
   EXPECT_FALSE(IsWindowVisible(H("查找内容编辑框")));
   HWND h = H("选择夹");
   win::TabControl(h).Select(1);
-  NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGE)};
-  SendMessageA(host->hwnd(), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+  win::TabControl(h).Notify(TCN_SELCHANGE);
   EXPECT_EQ(tabs.selected, 1);
   EXPECT_EQ(changes, 1);
   EXPECT_FALSE(IsWindowVisible(H("起始量编辑框")));
@@ -201,11 +200,11 @@ TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
   EXPECT_EQ(si.nMax, 99);
   EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
 
+  win::ListView lv(h);
   RECT label{};
-  label.left = LVIR_LABEL;
-  ASSERT_TRUE(SendMessageA(h, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label)));
+  ASSERT_TRUE(lv.RowRect(0, &label, LVIR_LABEL));
   InflateRect(&label, -2, -2);
-  COLORREF back = ListView_GetBkColor(h);
+  COLORREF back = lv.BackColour();
   auto inked = [&] {
     HDC dc = GetDC(h);
     int n = 0;
@@ -235,13 +234,14 @@ TEST_F(Win32Mirror, AChangedCellIsDrawnAgainWhereItShowsAndNowhereElse) {
   form.AppendRows(list, std::move(rows));
   Pump();
   int order[5] = {1, 0, 2, 3, 4};  // the new names first
-  ASSERT_TRUE(ListView_SetColumnOrderArray(h, 5, order));
+  win::ListView lv(h);
+  ASSERT_TRUE(lv.SetColumnOrder(5, order));
   InvalidateRect(h, nullptr, TRUE);
   UpdateWindow(GetParent(h));
   ASSERT_FALSE(GetUpdateRect(h, nullptr, FALSE));
   auto dirty = [&](int row, int column) {
     RECT r;
-    ListView_GetSubItemRect(h, row, column, LVIR_LABEL, &r);
+    lv.CellRect(row, column, &r);
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
     GetUpdateRgn(h, rgn, FALSE);
     bool in = PtInRegion(rgn, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -261,7 +261,7 @@ TEST_F(Win32Mirror, AChangedCellIsDrawnAgainWhereItShowsAndNowhereElse) {
   host->FlushPending();
   EXPECT_TRUE(dirty(4, 3));
   UpdateWindow(h);
-  EXPECT_EQ(win::ListView(h).Text(2, 1), "新名字.mp3");
+  EXPECT_EQ(lv.Text(2, 1), "新名字.mp3");
 }
 
 TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
@@ -273,9 +273,9 @@ TEST_F(Win32Mirror, ToolbarStatusBarAndMenusShowTheModelsState) {
   EXPECT_FALSE(win::Toolbar(tb).IsButtonEnabled(WindowHost::kToolbarBase + 4));
   int clicked = -1;
   form.onToolbar = [&](int i) { clicked = i; };
-  SendMessageA(host->hwnd(), WM_COMMAND, WindowHost::kToolbarBase + 4, reinterpret_cast<LPARAM>(tb));
+  win::Toolbar(tb).Click(WindowHost::kToolbarBase + 4);
   EXPECT_EQ(clicked, -1);  // disabled
-  SendMessageA(host->hwnd(), WM_COMMAND, WindowHost::kToolbarBase + 1, reinterpret_cast<LPARAM>(tb));
+  win::Toolbar(tb).Click(WindowHost::kToolbarBase + 1);
   EXPECT_EQ(clicked, 1);
 
   form.SetStatusText(2, "自动预览－开");
