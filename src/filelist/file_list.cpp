@@ -65,6 +65,7 @@ void FileList::UpdateStatusBar() {
 }
 
 void FileList::PushItem(std::string name) {
+  ++generation;
   oldNames.push_back(std::move(name));
   newNames.emplace_back();
   undoNames.emplace_back();
@@ -140,9 +141,16 @@ void FileList::AddDirectory(std::string directory, bool given) {
 int32_t FileList::ScanDirectory(std::string directory) {
   directory = WithBackslash(std::move(directory));
   const size_t before = oldNames.size();
-  ctx_.fs.List(directory, [this](DirEntry& e) {
-    if (!e.isDirectory) oldNames.push_back(std::move(e.name));
+  ++generation;
+  std::vector<std::string> directories;
+  bool listed = ctx_.fs.List(directory, [&](DirEntry& e) {
+    if (!e.isDirectory)
+      oldNames.push_back(std::move(e.name));
+    else
+      directories.push_back(std::move(e.name));
   });
+  if (listed && onListed)
+    onListed(directory, std::span<const std::string>(oldNames).subspan(before), directories);
   // The other tables follow in one step each rather than growing with
   // every entry.
   newNames.resize(oldNames.size());
@@ -233,6 +241,7 @@ void FileList::FillRows(unsigned columns, int first, int last, const std::string
 void FileList::DeleteSelected() {
   ui::WaitCursor wait(ctx_.shell);
   ui::Form& form = ctx_.form;
+  ++generation;
   if (form.SelectedCount(ctx_.list) > 0) {
     // One pass over the list: deleting rows one at a time would move the
     // rows behind each of them again.
@@ -262,6 +271,7 @@ void FileList::DeleteSelected() {
 
 void FileList::ClearList() {
   ui::WaitCursor wait(ctx_.shell);
+  ++generation;
   ctx_.form.ClearRows(ctx_.list);
   oldNames.clear();
   newNames.clear();
@@ -285,6 +295,7 @@ void FileList::DeleteUntaggedItems() {
 
 void FileList::RemoveItem(int row) {
   if (row < 0 || row >= ItemCount()) return;
+  ++generation;
   oldNames.erase(oldNames.begin() + row);
   newNames.erase(newNames.begin() + row);
   undoNames.erase(undoNames.begin() + row);

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,14 @@ class FileList {
   // Parallel to the rows. undoNames stays parallel too: removing items
   // removes their entries and new items get empty ones.
   std::vector<std::string> oldNames, newNames, undoNames;
+  // Every entry of a folder the list was filled from: its files, then its
+  // directories ("." and ".." among them where the system lists them).
+  std::function<void(const std::string& folder, std::span<const std::string> files,
+                     std::span<const std::string> directories)>
+      onListed;
+  // Grows whenever items come or go, so that what was worked out per item
+  // can tell it is out of date.
+  uint64_t generation = 0;
 
   ListContext& context() { return ctx_; }
   // The "dir.txt" beside the executable.

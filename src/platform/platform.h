@@ -64,6 +64,13 @@ class FileSystem {
   virtual bool Move(const std::string& from, const std::string& to) = 0;
   virtual std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
                                      FileCreate create) = 0;
+  // The form in which this file system compares the names of one folder:
+  // two names reach the same file exactly when their keys are equal.
+  // Windows folds letter case in every script (as CompareStringOrdinal does
+  // with ignore-case); Linux compares bytes.
+  virtual void NameKey(std::string_view name, std::string& key) = 0;
+  // Whether Move takes folder + name (folder ending in "\\") by its length.
+  virtual bool LengthFits(std::string_view folder, std::string_view name) = 0;
 };
 
 // One key of an initialisation file, as the private-profile functions do it.

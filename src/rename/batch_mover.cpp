@@ -1,5 +1,6 @@
 #include "rename/batch_mover.h"
 
+#include "rename/move_check.h"
 #include "text/gbk.h"
 
 namespace tavik::rename {
@@ -62,23 +63,24 @@ int32_t BatchMover::MoveEach(const Direction& direction, int32_t n) {
   undoNames.resize(oldNames.size());
   std::string marks, from, to;
   int shown = 0;
+  // The marks spoke of the names before the batch.
+  form_.SetMarks(list, {});
   for (int32_t i = 0; i < n; ++i) {
     const std::string& folder = form_.Rows(list)[i].cells[kPath];
     const std::string& target = targets[i];
     if (back) form_.SetCell(list, i, kOldName, oldNames[i]);
     bool ok = false;
-    // A name with a separator or a device character would move the file
-    // elsewhere or fail in the system's own way, and a new name ending in "."
-    // or a space would lose that end on Windows: refused here. An empty undo
-    // entry is an item the batch did not move (or one added since): there is
-    // nothing to move back.
-    if (IsPlainFileName(target) && (back || !EndsInDotOrSpace(target))) {
+    // The names the preview marks as failing are refused here, so a mark
+    // and the batch never disagree. An empty undo entry is an item the batch
+    // did not move (or one added since): there is nothing to move back.
+    if (back ? IsPlainFileName(target) : NameFailure(fs_, folder, target) == Failure::None) {
       from.assign(folder).append(oldNames[i]);
       to.assign(folder).append(target);
       ok = fs_.Move(from, to);
     }
     if (ok) {
       ++moved;
+      pages_.moveCheck().Moved(static_cast<size_t>(i), folder, oldNames[i], target);
       if (!back) undoNames[i] = std::move(oldNames[i]);
       oldNames[i] = target;
       form_.SetCell(list, i, kOldName, target);

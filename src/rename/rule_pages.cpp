@@ -25,7 +25,13 @@ const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩
 }  // namespace
 
 RulePages::RulePages(ui::Form& form, FileSystem& fs, Settings& settings, filelist::FileList& list)
-    : form_(form), fs_(fs), settings_(settings), list_(list) {}
+    : form_(form), fs_(fs), settings_(settings), list_(list), check_(fs) {
+  list_.context().list.markTip = [this](int row) { return MarkText(row); };
+  list_.onListed = [this](const std::string& folder, std::span<const std::string> files,
+                          std::span<const std::string> directories) {
+    check_.NoteListing(folder, files, directories);
+  };
+}
 
 int RulePages::CurrentPage() { return form_["选择夹"].selected; }
 
@@ -161,6 +167,35 @@ void RulePages::RefreshPreview(int explicitFlag) {
   if (items == 0) return;
   ComputeNewNames(n);
   list_.FillRows(filelist::kNewNames, 0, n - 1, std::string());
+  MarkFailures(n, explicitFlag == 1);
+}
+
+void RulePages::MarkFailures(int32_t n, bool relist) {
+  if (relist) {
+    check_.Forget();
+  } else if (list_.generation != checkedGeneration_) {
+    check_.ItemsChanged();
+  }
+  checkedGeneration_ = list_.generation;
+  ui::Control& list = list_.context().list;
+  const std::vector<ui::ListRow>& rows = form_.Rows(list);
+  const size_t count = std::min(static_cast<size_t>(std::max(n, 0)), rows.size());
+  if (count == 0) {
+    forecasts_.clear();
+    form_.SetMarks(list, {});
+    return;
+  }
+  check_.Check(
+      count, list_.oldNames, list_.newNames,
+      [&rows](size_t i) -> const std::string& { return rows[i].cells[kPath]; }, forecasts_);
+  std::vector<uint8_t> marked(forecasts_.size());
+  for (size_t i = 0; i < marked.size(); ++i) marked[i] = forecasts_[i].failure != Failure::None;
+  form_.SetMarks(list, std::move(marked));
+}
+
+std::string RulePages::MarkText(int row) {
+  if (!form_.Marked(list_.context().list, row) || static_cast<size_t>(row) >= forecasts_.size()) return {};
+  return FailureText(forecasts_[row]);
 }
 
 void RulePages::WirePageControls() {

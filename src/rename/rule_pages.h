@@ -6,6 +6,7 @@
 
 #include "filelist/file_list.h"
 #include "platform/platform.h"
+#include "rename/move_check.h"
 #include "rename/rules.h"
 #include "settings/settings.h"
 #include "ui/form.h"
@@ -31,7 +32,12 @@ class RulePages {
   // every item and writes the "MP3标签状态" cells.
   void ComputeNewNames(int32_t n);
   void ComputeMp3Names();
+  // Then marks the previewed rows whose move will fail.
   void RefreshPreview(int explicitFlag);
+  // Why the row's move will fail, as its tip says; empty when unmarked.
+  std::string MarkText(int row);
+  // What the batch's moves tell the check.
+  MoveCheck& moveCheck() { return check_; }
 
   // Handlers of the page controls.
   void WirePageControls();
@@ -45,10 +51,17 @@ class RulePages {
   void FieldButton(ui::Control& button);
 
  private:
+  // The explicit preview lists the folders again: files may have changed
+  // behind the program's back.
+  void MarkFailures(int32_t n, bool relist);
+
   ui::Form& form_;
   FileSystem& fs_;
   Settings& settings_;
   filelist::FileList& list_;
+  MoveCheck check_;
+  uint64_t checkedGeneration_ = 0;
+  std::vector<Forecast> forecasts_;
 };
 
 }  // namespace tavik::rename

@@ -147,6 +147,20 @@ bool EndsInDotOrSpace(std::string_view name) {
   return !name.empty() && (name.back() == '.' || name.back() == ' ');
 }
 
+bool IsDeviceName(std::string_view name) {
+  // Windows also takes "CON .txt" for the device: spaces before the "."
+  // do not count.
+  std::string_view base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  if (base.size() != 3 && base.size() != 4) return false;
+  std::string upper(base);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+         upper[3] <= '9';
+}
+
 void ComputeGeneral(const GeneralPage& page, const std::vector<std::string>& oldNames, size_t n,
                     std::vector<std::string>& newNames) {
   n = PrepareTable(oldNames, n, newNames);

@@ -69,5 +69,9 @@ bool IsPlainFileName(std::string_view name);
 // Windows drops a "." or space at the end of a name, so the file would not
 // get the name the rename reports.
 bool EndsInDotOrSpace(std::string_view name);
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any letter case, alone or
+// before a "." (spaces between count as nothing): Windows opens the device,
+// not a file, under such a name.
+bool IsDeviceName(std::string_view name);
 
 }  // namespace tavik::rename

@@ -427,6 +427,7 @@ void Form::DeleteRow(Control& list, int row) {
   bool wasSelected = data.rows[row].selected;
   if (wasSelected) --data.selectedCount;
   data.rows.erase(data.rows.begin() + row);
+  ClearMarks(list, data);
   if (observer_) {
     observer_->ListCountChanged(list);
     if (wasSelected) observer_->ListSelectionChanged(list);
@@ -438,10 +439,53 @@ void Form::ClearRows(Control& list) {
   bool hadSelection = data.selectedCount > 0;
   data.rows.clear();
   data.selectedCount = 0;
+  data.marked.clear();
   if (observer_) {
     observer_->ListCountChanged(list);
     if (hadSelection) observer_->ListSelectionChanged(list);
   }
+}
+
+void Form::SetMarks(Control& list, std::vector<uint8_t> marked) {
+  ListData& data = List(list);
+  const size_t rows = data.rows.size();
+  if (marked.size() > rows) marked.resize(rows);
+  // Only rows whose mark changed are drawn again.
+  const size_t common = std::min(marked.size(), data.marked.size());
+  std::vector<uint8_t> old = std::move(data.marked);
+  data.marked = std::move(marked);
+  if (!observer_) return;
+  for (size_t r = 0; r < common; ++r)
+    if ((old[r] != 0) != (data.marked[r] != 0))
+      observer_->ListRowChanged(list, static_cast<int>(r), kMarkColumn);
+  for (size_t r = common; r < old.size() && r < rows; ++r)
+    if (old[r]) observer_->ListRowChanged(list, static_cast<int>(r), kMarkColumn);
+  for (size_t r = common; r < data.marked.size(); ++r)
+    if (data.marked[r]) observer_->ListRowChanged(list, static_cast<int>(r), kMarkColumn);
+}
+
+void Form::ClearMarks(Control& list, ListData& data) {
+  if (data.marked.empty()) return;
+  std::vector<uint8_t> none;
+  data.marked.swap(none);
+  if (!observer_) return;
+  for (size_t r = 0; r < none.size() && r < data.rows.size(); ++r)
+    if (none[r]) observer_->ListRowChanged(list, static_cast<int>(r), kMarkColumn);
+}
+
+bool Form::Marked(Control& list, int row) {
+  const ListData& data = List(list);
+  return row >= 0 && static_cast<size_t>(row) < data.marked.size() && data.marked[row] != 0;
+}
+
+int Form::NextMarked(Control& list, int after) {
+  const std::vector<uint8_t>& marked = List(list).marked;
+  const int n = static_cast<int>(marked.size());
+  for (int step = 1; step <= n; ++step) {
+    int r = ((after < 0 || after >= n ? -1 : after) + step) % n;
+    if (marked[r]) return r;
+  }
+  return -1;
 }
 
 void Form::SetCell(Control& list, int row, int column, const std::string& text) {

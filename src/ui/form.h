@@ -148,6 +148,9 @@ struct ComboItem {
   int32_t value = 0;
 };
 
+// The cell a marked row draws in red: the new name.
+constexpr int kMarkColumn = 1;
+
 // A list view row: five cells and one status image (-1 none, 0 green, 1 red).
 struct ListRow {
   // Provided, so that a row made in place (rows.emplace_back()) is not
@@ -192,6 +195,7 @@ struct Control {
   std::function<void()> onDoubleClick;         // list view
   std::function<void(const KeyPress&)> onKey;  // list view
   std::function<void(const std::vector<std::string>&)> onDrop;  // drop target: full paths
+  std::function<std::string(int)> markTip;                      // list view: a marked row's tip
 
   bool Is(ControlType t) const { return type == t; }
 };
@@ -328,6 +332,15 @@ class Form {
   void SetAllSelected(Control& list, bool selected);
   int CurrentSelected(Control& list);  // lowest selected row, -1 when none
   int SelectedCount(Control& list);
+  // Marked rows: their change will fail. A backend draws the marked row's
+  // kMarkColumn cell in red and shows list.markTip(row) while the pointer
+  // rests on it. marked[r] != 0 marks row r; rows past its end are
+  // unmarked. Removing rows clears every mark, since they speak of the list
+  // as it was.
+  void SetMarks(Control& list, std::vector<uint8_t> marked);
+  bool Marked(Control& list, int row);
+  // The next marked row after `after`, wrapping around; -1 when none.
+  int NextMarked(Control& list, int after);
 
   // Form events.
   std::function<void()> onCreated;
@@ -347,7 +360,9 @@ class Form {
   struct ListData {
     std::vector<ListRow> rows;
     int selectedCount = 0;
+    std::vector<uint8_t> marked;
   };
+  void ClearMarks(Control& list, ListData& data);
   ListData& List(Control& list);
 
   const FormDesc* desc_;

@@ -167,5 +167,131 @@ TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
   EXPECT_GT(restoredTotal, 100);
 }
 
+// Batches built to fail in every way a move can: the rows the explicit
+// preview marks are exactly the rows the batch then fails, and each reason
+// is borne out by what the files and the other items did.
+TEST_F(EnginePropertyTest, MarksForetellExactlyTheFailedMoves) {
+  FileSystem& fs = SystemFileSystem();
+  auto key = [&](const std::string& name) {
+    std::string k;
+    fs.NameKey(name, k);
+    return k;
+  };
+  std::map<std::string, int> seen;
+  for (int round = 0; round < 1000; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    list.ClearList();
+    // Two folders; names in the second overflow sooner.
+    const std::string dirs[2] = {work / ("m" + std::to_string(round)),
+                                 work / ("m" + std::to_string(round) + std::string(100, 'd'))};
+    std::vector<std::string> paths;
+    std::map<std::string, bool> outside;  // folder + key of each file not listed
+    std::map<std::string, bool> gone;     // folder + name of each listed file moved away
+    for (const std::string& dir : dirs) {
+      ASSERT_TRUE(testing::MakeDirectory(dir));
+      ASSERT_TRUE(testing::MakeDirectory(dir + "\\away"));
+      std::map<std::string, bool> made;
+      for (int k = 0; k < 25; ++k) {
+        std::string name = std::string(Pick(2) ? "n" : "N") + std::to_string(Pick(8)) + (Pick(2) ? ".t" : "");
+        if (made.count(key(name))) continue;
+        made[key(name)] = true;
+        ASSERT_TRUE(WriteNewFile(dir + "\\" + name, name));
+        if (Pick(4) == 0) {
+          outside[dir + "\\" + key(name)] = true;
+        } else {
+          paths.push_back(dir + "\\" + name);
+        }
+      }
+    }
+    std::shuffle(paths.begin(), paths.end(), rng);
+    list.AddPaths(paths);
+    for (const std::string& p : paths)
+      if (Pick(10) == 0 && !gone.count(p)) {
+        std::string name = filelist::NameOf(p);
+        ASSERT_TRUE(fs.Move(p, filelist::DirectoryOf(p) + "away\\" + name));
+        gone[p] = true;
+      }
+
+    // A rule that makes names meet, chain, swap, change case, or fail by
+    // their form.
+    const int longName = static_cast<int>(kLongestPath - dirs[1].size());
+    static const char* const kPrefixes[] = {"n", "N", "COM", "lpt", "con", "歌", "L", "n"};
+    switch (Pick(3)) {
+      case 0: {
+        Tab(kGeneralPage);
+        Check("常规全部单选框");
+        std::string prefix = PickOf(kPrefixes);
+        // Over 255 bytes once in UTF-8; over the path limit in the second
+        // folder.
+        if (prefix == "歌")
+          for (int k = 1; k < 90; ++k) prefix += "歌";
+        if (prefix == "L") prefix.assign(longName - 2, 'L');
+        Set("文件名前缀编辑框", prefix);
+        Set("起始量编辑框", std::to_string(Pick(4)));
+        Set("增量编辑框", std::to_string(Pick(4) - 1));
+        Set("文件名后缀编辑框", Pick(6) == 0 ? (Pick(2) ? "." : " ") : "");
+        Set("新扩展名编辑框", Pick(2) ? "t" : "");
+        break;
+      }
+      case 1:
+        Tab(kCasePage);
+        Check(Pick(2) ? "文件名全部大写单选框" : "文件名全部小写单选框");
+        Check(Pick(2) ? "扩展名全部大写单选框" : "扩展名全部小写单选框");
+        break;
+      default:
+        Tab(kReplacePage);
+        Check("替换删除全部单选框");
+        static const char* const kFinds[] = {"n", ".t", "n1", "n2"};
+        static const char* const kRepls[] = {"", "N", "con", "?"};
+        Set("查找内容编辑框", PickOf(kFinds));
+        Set("替换为编辑框", PickOf(kRepls));
+        break;
+    }
+    pages.RefreshPreview(1);
+    const int n = list.ItemCount();
+    std::vector<std::string> marks(n);
+    for (int i = 0; i < n; ++i) marks[i] = pages.MarkText(i);
+    const std::vector<std::string> before = list.oldNames;
+    mover.RenameAll();
+    for (int i = 0; i < n; ++i) {
+      const bool failed = Cell(i, kStatus) == "更名失败";
+      const std::string& folder = Cell(i, filelist::kPath);
+      const std::string& name = list.newNames[i];
+      EXPECT_EQ(failed, !marks[i].empty()) << i << ": " << before[i] << " -> " << name << " " << marks[i];
+      if (marks[i].empty()) continue;
+      std::string kind;
+      for (char c : marks[i])
+        if (c < '0' || c > '9') kind += c;
+      ++seen[kind];
+      // Each reason is borne out by the files and the other items.
+      int other = -1;
+      sscanf(marks[i].c_str() + marks[i].find("第") + 2, "%d", &other);
+      --other;
+      if (marks[i] == "新文件名为空") {
+        EXPECT_TRUE(name.empty());
+      } else if (marks[i] == "原文件不存在") {
+        EXPECT_TRUE(gone.count(folder + before[i]));
+      } else if (marks[i] == "同名文件已存在") {
+        EXPECT_TRUE(outside.count(folder + key(name))) << name;
+      } else if (marks[i] == "新的完整路径过长") {
+        EXPECT_GT(folder.size() + name.size(), 100u);
+      }
+      if (marks[i].starts_with("与第")) {
+        ASSERT_TRUE(other >= 0 && other < i);
+        EXPECT_EQ(Cell(other, kStatus), "更名成功");
+        EXPECT_EQ(key(Cell(other, filelist::kPath) + list.newNames[other]), key(folder + name));
+      }
+      if (marks[i].starts_with("新文件名被第")) {
+        ASSERT_TRUE(other >= 0 && other < n && other != i);
+        EXPECT_TRUE(other > i || Cell(other, kStatus) == "更名失败");
+        EXPECT_EQ(key(Cell(other, filelist::kPath) + before[other]), key(folder + name));
+      }
+    }
+    if (HasFailure()) break;
+  }
+  // Every reason came up.
+  EXPECT_EQ(seen.size(), 9u);
+}
+
 }  // namespace
 }  // namespace tavik::rename

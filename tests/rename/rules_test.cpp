@@ -271,5 +271,12 @@ TEST(PlainFileName, RefusesSeparatorsWildcardsAndControlBytes) {
   for (const std::string& fine : Names{"", "a.b", " a", "歌", kTrailBackslash}) EXPECT_FALSE(EndsInDotOrSpace(fine)) << fine;
 }
 
+TEST(DeviceName, ReservedInAnyCaseWithOrWithoutExtension) {
+  for (const std::string& device : Names{"CON", "prn.txt", "Aux.tar.gz", "nul", "COM1", "lpt9.mp3", "con .t"})
+    EXPECT_TRUE(IsDeviceName(device)) << device;
+  for (const std::string& file : Names{"", "COM0", "LPT10", "cons", "acon", "con_.txt", " con", "歌CON", ".con"})
+    EXPECT_FALSE(IsDeviceName(file)) << file;
+}
+
 }  // namespace
 }  // namespace tavik::rename

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "text/gbk.h"
 
 namespace tavik {
 namespace {
@@ -184,14 +185,23 @@ class PosixFileSystem final : public FileSystem {
     return ToUsablePath(path, &native) && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  bool Move(const std::string& from, const std::string& to) override {
+  void NameKey(std::string_view name, std::string& key) override { key.assign(name); }
+
+  bool LengthFits(std::string_view folder, std::string_view name) override {
     // The limits the Win32 layer keeps: Linux itself would take the long
-    // paths and answer the long names with ENAMETOOLONG.
-    if (to.size() > kLongestPath) return false;
+    // paths and answer the long names with ENAMETOOLONG. A GBK byte is at
+    // most three bytes of UTF-8.
+    if (folder.size() + name.size() > kLongestPath) return false;
+    return name.size() * 3 <= kLongestLinuxName || GbkToUtf8(name).size() <= kLongestLinuxName;
+  }
+
+  bool Move(const std::string& from, const std::string& to) override {
+    size_t slash = text::FindLast(to, '\\');
+    size_t nameAt = slash == text::npos ? 0 : slash + 1;
+    if (!LengthFits(std::string_view(to).substr(0, nameAt), std::string_view(to).substr(nameAt)))
+      return false;
     std::string src, dst;
     if (!ToUsablePath(from, &src) || !ToUsablePath(to, &dst)) return false;
-    size_t slash = dst.rfind('/');
-    if (dst.size() - (slash == std::string::npos ? 0 : slash + 1) > kLongestLinuxName) return false;
     if (IsOpenHere(src)) return false;  // Windows refuses to move an open file
     // Windows reports a move onto the file's own name as done.
     if (src == dst) {

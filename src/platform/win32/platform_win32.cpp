@@ -92,8 +92,9 @@ std::string_view NameOf(const std::string& path) {
 
 // Wine keeps a file under the UTF-8 form of its name and cuts a longer one
 // short while the move reports success.
-bool FitsLinuxName(const std::string& path) {
-  return Convert(kGbk, CP_UTF8, NameOf(path)).size() <= kLongestLinuxName;
+bool FitsLinuxName(std::string_view name) {
+  // A GBK byte is at most three bytes of UTF-8.
+  return name.size() * 3 <= kLongestLinuxName || Convert(kGbk, CP_UTF8, name).size() <= kLongestLinuxName;
 }
 
 // Whether a file other than `from` answers to the name of `to` (in the same
@@ -117,6 +118,38 @@ bool AnotherFileAnswersTo(const std::string& from, const std::string& to) {
   } while (!other && FindNextFileA(h, &fd));
   FindClose(h);
   return other;
+}
+
+// Each character of code page 936 as the UTF-16 unit that Windows compares
+// names by: its upper case, from the system's own table (RtlUpcaseUnicodeChar
+// is what CompareStringOrdinal with ignore-case folds by). Byte pairs that
+// are no character get 0 and are kept apart by their bytes.
+const std::vector<uint16_t>& FoldTable() {
+  static const std::vector<uint16_t> table = [] {
+    using Upcase = WCHAR(WINAPI*)(WCHAR);
+    auto upcase = reinterpret_cast<Upcase>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlUpcaseUnicodeChar")));
+    std::vector<uint16_t> t(65536, 0);
+    char bytes[2];
+    auto fold = [&](int n, size_t at) {
+      WCHAR w[2];
+      if (MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, bytes, n, w, 2) == 1)
+        t[at] = upcase ? upcase(w[0]) : w[0];
+    };
+    for (int b = 0; b < 256; ++b) {
+      bytes[0] = static_cast<char>(b);
+      if (!text::IsLeadByte(static_cast<unsigned char>(b))) {
+        fold(1, b);
+        continue;
+      }
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        bytes[1] = static_cast<char>(trail);
+        fold(2, b << 8 | trail);
+      }
+    }
+    return t;
+  }();
+  return table;
 }
 
 bool IsCaseOnlyChange(const std::string& a, const std::string& b) {
@@ -155,8 +188,31 @@ class Win32FileSystem final : public FileSystem {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
+  void NameKey(std::string_view name, std::string& key) override {
+    const std::vector<uint16_t>& fold = FoldTable();
+    key.clear();
+    for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
+      unsigned b = static_cast<unsigned char>(name[i]);
+      size_t at = text::CharLength(name, i) == 2 ? b << 8 | static_cast<unsigned char>(name[i + 1]) : b;
+      uint16_t w = fold[at];
+      if (w == 0) {
+        key += '\xFF';  // no character: the bytes themselves, apart from every unit
+        key += '\xFF';
+        key += static_cast<char>(at >> 8);
+        w = static_cast<uint16_t>(at & 0xFF);
+      }
+      key += static_cast<char>(w & 0xFF);
+      key += static_cast<char>(w >> 8);
+    }
+  }
+
+  bool LengthFits(std::string_view folder, std::string_view name) override {
+    return folder.size() + name.size() <= kLongestPath && (!RunningUnderWine() || FitsLinuxName(name));
+  }
+
   bool Move(const std::string& from, const std::string& to) override {
-    if (to.size() > kLongestPath || (RunningUnderWine() && !FitsLinuxName(to))) return false;
+    std::string_view name = NameOf(to);
+    if (!LengthFits(std::string_view(to).substr(0, to.size() - name.size()), name)) return false;
     if (!IsCaseOnlyChange(from, to)) return MoveFileA(from.c_str(), to.c_str()) != 0;
     // Wine reports success for a change of letter case alone and keeps the
     // old name; going through a unique intermediate name works everywhere,

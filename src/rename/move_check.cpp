@@ -1,0 +1,239 @@
+#include "rename/move_check.h"
+
+#include "rename/rules.h"
+#include "text/gbk.h"
+
+namespace tavik::rename {
+
+std::string FailureText(const Forecast& f) {
+  auto item = [&] { return text::NumberToText(static_cast<int64_t>(f.other) + 1); };
+  switch (f.failure) {
+    case Failure::None:
+      return {};
+    case Failure::EmptyName:
+      return "新文件名为空";
+    case Failure::BadCharacter:
+      return "新文件名含有不能用于文件名的字符";
+    case Failure::DeviceName:
+      return "新文件名是系统保留的设备名";
+    case Failure::DotOrSpaceEnd:
+      return "新文件名不能以点或空格结尾";
+    case Failure::PathTooLong:
+      return "新的完整路径过长";
+    case Failure::SourceMissing:
+      return "原文件不存在";
+    case Failure::SameNewName:
+      return "与第" + item() + "项的新文件名相同";
+    case Failure::HeldByItem:
+      return "新文件名被第" + item() + "项占用";
+    case Failure::FileExists:
+      return "同名文件已存在";
+  }
+  return {};
+}
+
+Failure NameFailure(FileSystem& fs, const std::string& folder, const std::string& name) {
+  if (name.empty()) return Failure::EmptyName;
+  // A separator or a device character would move the file elsewhere or fail
+  // in the system's own way.
+  if (!IsPlainFileName(name)) return Failure::BadCharacter;
+  if (IsDeviceName(name)) return Failure::DeviceName;
+  if (EndsInDotOrSpace(name)) return Failure::DotOrSpaceEnd;
+  if (!fs.LengthFits(folder, name)) return Failure::PathTooLong;
+  return Failure::None;
+}
+
+namespace {
+
+uint64_t Mix(uint64_t h) {
+  h ^= h >> 30;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 27;
+  h *= 0x94d049bb133111ebULL;
+  return h ^ (h >> 31);
+}
+
+}  // namespace
+
+uint64_t MoveCheck::Hash(uint32_t folder, std::string_view name) {
+  fs_.NameKey(name, key_);
+  uint64_t h = 0xcbf29ce484222325ULL ^ (static_cast<uint64_t>(folder) << 32);
+  for (unsigned char c : key_) h = (h ^ c) * 0x100000001b3ULL;
+  h = Mix(h);
+  return h ? h : 1;
+}
+
+size_t MoveCheck::Find(uint64_t hash) const {
+  const size_t mask = table_.size() - 1;
+  size_t at = static_cast<size_t>(hash) & mask;
+  while (table_[at].hash != 0 && table_[at].hash != hash) at = (at + 1) & mask;
+  return at;
+}
+
+size_t MoveCheck::Take(uint64_t hash) {
+  size_t at = Find(hash);
+  if (table_[at].hash == 0) {
+    table_[at].hash = hash;
+    ++used_;
+  }
+  return at;
+}
+
+void MoveCheck::Grow(size_t entries) {
+  // At most half full, so a probe ends soon.
+  size_t size = table_.empty() ? 1024 : table_.size();
+  while (size < 2 * entries) size *= 2;
+  if (size == table_.size()) return;
+  std::vector<Slot> old = std::move(table_);
+  table_.assign(size, Slot{});
+  for (const Slot& s : old)
+    if (s.hash != 0) table_[Find(s.hash)] = s;
+}
+
+uint32_t MoveCheck::FolderId(const std::string& folder) {
+  fs_.NameKey(folder, key_);
+  auto [it, added] = folderIds_.try_emplace(key_, static_cast<uint32_t>(folders_.size()));
+  if (added) {
+    folders_.push_back(folder);
+    listed_.push_back(false);
+  }
+  return it->second;
+}
+
+void MoveCheck::ListFolder(uint32_t folder) {
+  listed_[folder] = true;
+  fs_.List(folders_[folder], [&](DirEntry& e) {
+    if (e.name == "." || e.name == "..") return;
+    Grow(used_ + 1);
+    ++table_[Take(Hash(folder, e.name))].count;
+  });
+}
+
+void MoveCheck::Forget() {
+  folderIds_.clear();
+  folders_.clear();
+  listed_.clear();
+  table_.clear();
+  used_ = 0;
+  indexed_ = false;
+}
+
+void MoveCheck::NoteListing(const std::string& folder, std::span<const std::string> files,
+                            std::span<const std::string> directories) {
+  uint32_t id = FolderId(folder);
+  // Already known: the program's own moves have kept it current.
+  if (listed_[id]) return;
+  listed_[id] = true;
+  Grow(used_ + files.size() + directories.size());
+  for (const std::string& name : files) ++table_[Take(Hash(id, name))].count;
+  for (const std::string& name : directories)
+    if (name != "." && name != "..") ++table_[Take(Hash(id, name))].count;
+}
+
+void MoveCheck::Index(size_t items, const std::vector<std::string>& oldNames,
+                      const std::function<const std::string&(size_t)>& folderOf) {
+  for (Slot& s : table_) s.holder = -1;
+  itemFolder_.resize(items);
+  itemOld_.resize(items);
+  const std::string* lastFolder = nullptr;
+  uint32_t id = 0;
+  for (size_t i = 0; i < items; ++i) {
+    // Runs of one folder are the rule: its id is looked up once a run.
+    const std::string& folder = folderOf(i);
+    if (!lastFolder || folder != *lastFolder) {
+      id = FolderId(folder);
+      if (!listed_[id]) ListFolder(id);
+      lastFolder = &folder;
+    }
+    itemFolder_[i] = id;
+    itemOld_[i] = Hash(id, oldNames[i]);
+    Slot& s = table_[Find(itemOld_[i])];
+    if (s.hash != 0 && s.holder < 0) s.holder = static_cast<int32_t>(i);
+  }
+  indexed_ = true;
+}
+
+void MoveCheck::Change(size_t slot, int32_t count, int32_t holder) {
+  undo_.emplace_back(slot, table_[slot]);
+  table_[slot].count = count;
+  table_[slot].holder = holder;
+}
+
+void MoveCheck::Check(size_t n, const std::vector<std::string>& oldNames,
+                      const std::vector<std::string>& newNames,
+                      const std::function<const std::string&(size_t)>& folderOf, std::vector<Forecast>& out) {
+  if (!indexed_ || itemOld_.size() != oldNames.size()) Index(oldNames.size(), oldNames, folderOf);
+  n = std::min(n, oldNames.size());
+  Grow(used_ + n);
+  const size_t usedBefore = used_;
+  undo_.clear();
+  out.assign(n, Forecast{});
+  for (size_t i = 0; i < n; ++i) {
+    Forecast& f = out[i];
+    const std::string& name = newNames[i];
+    f.failure = NameFailure(fs_, folderOf(i), name);
+    if (f.failure != Failure::None) continue;
+    const size_t s = Find(itemOld_[i]);
+    if (table_[s].hash == 0 || table_[s].count == 0) {
+      f.failure = Failure::SourceMissing;
+      continue;
+    }
+    const int32_t self = static_cast<int32_t>(i);
+    const uint64_t h = Hash(itemFolder_[i], name);
+    size_t t = Find(h);
+    if (table_[t].hash == 0) {
+      undo_.emplace_back(t, table_[t]);
+      t = Take(h);
+    }
+    Slot& target = table_[t];
+    if (t == s) {
+      // The file's own name, or another spelling of it: that works unless
+      // another file answers to it too (Wine on a Linux folder holding
+      // several spellings).
+      if (target.count > 1 && name != oldNames[i]) {
+        f.failure = Failure::FileExists;
+        continue;
+      }
+      Change(t, target.count, -2 - self);
+      continue;
+    }
+    if (target.count > 0) {
+      if (target.holder <= -2) {
+        f = {Failure::SameNewName, -2 - target.holder};
+      } else if (target.holder >= 0) {
+        f = {Failure::HeldByItem, target.holder};
+      } else {
+        f.failure = Failure::FileExists;
+      }
+      continue;
+    }
+    const Slot& source = table_[s];
+    Change(s, source.count - 1, source.holder == self || source.count == 1 ? -1 : source.holder);
+    Change(t, 1, -2 - self);
+  }
+  // Back to the names as they stand.
+  for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) table_[it->first] = it->second;
+  used_ = usedBefore;
+}
+
+void MoveCheck::Moved(size_t item, const std::string& folder, const std::string& from,
+                      const std::string& to) {
+  const uint32_t id = FolderId(folder);
+  if (!listed_[id]) return;
+  Grow(used_ + 1);
+  const int32_t self = static_cast<int32_t>(item);
+  Slot& source = table_[Find(Hash(id, from))];
+  if (source.hash != 0 && source.count > 0) {
+    --source.count;
+    if (source.holder == self || source.count == 0) source.holder = -1;
+  }
+  const uint64_t h = Hash(id, to);
+  Slot& target = table_[Take(h)];
+  ++target.count;
+  // Who holds which name is worked out afresh after the items change.
+  if (!indexed_ || item >= itemOld_.size()) return;
+  if (target.holder < 0 || self < target.holder) target.holder = self;
+  itemOld_[item] = h;
+}
+
+}  // namespace tavik::rename
