@@ -92,7 +92,14 @@ class MoveCheck {
   bool indexed_ = false;
   std::vector<uint32_t> itemFolder_;
   std::vector<uint64_t> itemOld_;  // the hash of each item's old name
-  std::vector<std::pair<size_t, Slot>> undo_;
+  // What a Check changed, to be put back; a slot it added is emptied.
+  struct Undo {
+    uint32_t slot;
+    int32_t count, holder;
+    bool wasEmpty;
+  };
+  std::vector<Undo> undo_;
+  std::vector<uint64_t> newHash_;
   std::string key_;
 };
 
