@@ -31,8 +31,6 @@ void App::WireListCommands() {
   list.onDoubleClick = [this] { ListDoubleClicked(); };
   list.onKey = [this](const ui::KeyPress& key) { ListKey(key); };
   f["拖放对象"].onDrop = [this](const std::vector<std::string>& paths) { list_->AddDroppedPaths(paths); };
-
-  rulePages_->WirePageControls();
 }
 
 void App::ToolbarClicked(int index) {
