@@ -381,5 +381,11 @@ const FormDesc& FilterDialogDesc() {
   return desc;
 }
 
+const FormDesc* DialogTitled(std::string_view title) {
+  for (const FormDesc* d : {&SettingsDialogDesc(), &TagDialogDesc(), &FilterDialogDesc()})
+    if (title == d->title) return d;
+  return nullptr;
+}
+
 }  // namespace tavik::ui
 // clang-format on

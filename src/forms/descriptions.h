@@ -20,5 +20,7 @@ enum MainToolbarEntry : int {
 const FormDesc& SettingsDialogDesc();
 const FormDesc& TagDialogDesc();  // MP3 tag information
 const FormDesc& FilterDialogDesc();
+// The dialog with that title; nullptr when none has it.
+const FormDesc* DialogTitled(std::string_view title);
 
 }  // namespace tavik::ui

@@ -41,7 +41,7 @@ class Win32Shell : public Shell {
   bool quitWhenMainDestroyed = true;
 
   WindowHost* HostOf(const Form& form);
-  std::vector<Form*> OpenForms();  // main first, dialogs on top
+  std::vector<Form*> OpenForms() override;
   int waitDepth() const { return waitDepth_; }
 
   // A popup menu that is open: the driver may end it and pick an item.

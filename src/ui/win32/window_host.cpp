@@ -147,7 +147,7 @@ void WindowHost::ApplyVisibility() {
     if (!h || h == toolbar_ || h == status_) continue;
     bool show = Shown(*controls[i]);
     ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
-    if (HWND ud = static_cast<HWND>(GetPropA(h, "tavik.updown"))) ShowWindow(ud, show ? SW_SHOWNA : SW_HIDE);
+    if (HWND ud = UpDownOf(h)) ShowWindow(ud, show ? SW_SHOWNA : SW_HIDE);
   }
 }
 
@@ -234,7 +234,7 @@ void WindowHost::PushSelection(Control& c) {
     win::TabControl tabs(h);
     if (tabs.Selected() != c.selected) tabs.Select(c.selected);
     ApplyVisibility();
-  } else if (c.type == ControlType::ComboList || c.type == ControlType::ComboEditable) {
+  } else if (IsCombo(c.type)) {
     win::ComboBox(h).Select(c.selected);
     if (c.type == ControlType::ComboEditable) PushText(c);
   }
@@ -258,8 +258,7 @@ void WindowHost::ControlChanged(Control& c, What what) {
       break;
     case What::Enabled:
       if (h) EnableWindow(h, c.enabled);
-      if (h)
-        if (HWND ud = static_cast<HWND>(GetPropA(h, "tavik.updown"))) EnableWindow(ud, c.enabled);
+      if (HWND ud = h ? UpDownOf(h) : nullptr) EnableWindow(ud, c.enabled);
       break;
     case What::Visible:
       ApplyVisibility();
@@ -284,8 +283,7 @@ void WindowHost::ControlChanged(Control& c, What what) {
     case What::Rect:
       if (h) {
         POINT o = OriginOf(c.parent);
-        int height = c.rect.height;
-        if (c.type == ControlType::ComboList || c.type == ControlType::ComboEditable) height += 200;
+        int height = c.rect.height + (IsCombo(c.type) ? kComboDropHeight : 0);
         ++echo_;
         SetWindowPos(h, nullptr, o.x + c.rect.left, o.y + c.rect.top, c.rect.width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -373,14 +371,8 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
         form_.UserType(*c, WindowText(h));
       }
       break;
-    case ControlType::Button:
-    case ControlType::FlatButton:
-    case ControlType::CheckBox:
-    case ControlType::Radio:
-    case ControlType::ColourPicker:
-      if (code == BN_CLICKED) form_.UserClick(*c);
-      break;
     default:
+      if (TakesClick(c->type) && code == BN_CLICKED) form_.UserClick(*c);
       break;
   }
   return 0;

@@ -41,6 +41,8 @@ class WindowHost final : public FormObserver {
   void DestroyWindowNow();
 
   static constexpr int kControlBase = 1000;
+  // A combo box's window also holds its dropped-down list, below the box.
+  static constexpr int kComboDropHeight = 200;
   static constexpr int kToolbarBase = 4000;  // menu commands start above the toolbar's
 
   // FormObserver
@@ -71,6 +73,10 @@ class WindowHost final : public FormObserver {
   void SetUpTabs(Control& c, HWND hw);
   void SetUpList(Control& c, HWND hw);
   void ApplyVisibility();
+  // An edit box's spinner is a window of its own, kept in a property of
+  // the box.
+  static constexpr char kUpDownProperty[] = "tavik.updown";
+  static HWND UpDownOf(HWND edit) { return static_cast<HWND>(GetPropA(edit, kUpDownProperty)); }
   void PushText(Control& c);
   void PushItems(Control& c);
   void PushSelection(Control& c);
