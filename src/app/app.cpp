@@ -1,7 +1,6 @@
 #include "app/app.h"
 
 #include "text/gbk.h"
-#include "forms/descriptions.h"
 
 namespace tavik::app {
 
@@ -48,7 +47,8 @@ void App::OnCreated() {
   f.SetWindowRect({left, top, 800, 600});
   LoadSettings(settings, exeDir_, fs_, profile_);
   ApplySettings();
-  for (int i : {ui::kUndoButton, ui::kPreviewButton, ui::kRenameButton}) f.SetToolbarEnabled(i, false);
+  for (int i : {filelist::kUndoButton, filelist::kPreviewButton, filelist::kRenameButton})
+    f.SetToolbarEnabled(i, false);
   rulePages_->ShowStartState();
   genres.Fill();
   f.SetEnabled(f["拖放对象"], true);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filelist/file_list.h"
+#include "forms/descriptions.h"
 #include "platform/platform.h"
 #include "rename/batch_mover.h"
 #include "rename/rule_pages.h"

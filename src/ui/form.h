@@ -110,6 +110,7 @@ struct StatusPaneDesc {
 struct ColumnDesc {
   const char* title;
   int width;
+  bool showsImage = false;  // its cells show the row's image too
 };
 
 enum class FormKind { MainWindow, Dialog };

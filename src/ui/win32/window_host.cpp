@@ -8,7 +8,6 @@
 #include "text/gbk.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/images.h"
-#include "ui/win32/win32_shell.h"
 
 namespace tavik::ui {
 namespace {
@@ -49,7 +48,7 @@ void RegisterFormClass() {
 
 }  // namespace
 
-WindowHost::WindowHost(Win32Shell& shell, Form& form, HWND owner) : shell_(shell), form_(form) {
+WindowHost::WindowHost(Shell& shell, Form& form, HWND owner) : shell_(shell), form_(form) {
   RegisterFormClass();
   CreateFrame(owner);
   CreateMenus();
@@ -210,7 +209,7 @@ void WindowHost::PushText(Control& c) {
     return;
   // The window's own change coming back from the model needs no push; a
   // push would also move the caret of an edit the user is typing in.
-  if (WindowText(h) == c.text) return;
+  if (win::Window(h).Text() == c.text) return;
   ++echo_;
   SetWindowTextA(h, c.text.c_str());
   --echo_;
@@ -361,14 +360,14 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
   HWND h = reinterpret_cast<HWND>(lp);
   switch (c->type) {
     case ControlType::Edit:
-      if (code == EN_CHANGE) form_.UserType(*c, WindowText(h));
+      if (code == EN_CHANGE) form_.UserType(*c, win::Window(h).Text());
       break;
     case ControlType::ComboList:
     case ControlType::ComboEditable:
       if (code == CBN_SELCHANGE) {
         form_.UserChoose(*c, win::ComboBox(h).Selected());
       } else if (code == CBN_EDITCHANGE) {
-        form_.UserType(*c, WindowText(h));
+        form_.UserType(*c, win::Window(h).Text());
       }
       break;
     default:
@@ -420,7 +419,7 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
         std::memcpy(di->item.pszText, s.data(), n);
         di->item.pszText[n] = '\0';
       }
-      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == kImageColumn ? rows[r].image : -1;
+      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == ImageColumn() ? rows[r].image : -1;
       return 0;
     }
     case LVN_ITEMCHANGED: {

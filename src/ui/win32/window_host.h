@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "ui/form.h"
+#include "ui/shell.h"
 
 namespace tavik::ui {
-
-class Win32Shell;
 
 inline COLORREF ToColorRef(int32_t c) { return static_cast<COLORREF>(c); }
 
 class WindowHost final : public FormObserver {
  public:
-  WindowHost(Win32Shell& shell, Form& form, HWND owner);
+  // shell: destroys the main window when its frame is closed.
+  WindowHost(Shell& shell, Form& form, HWND owner);
   ~WindowHost() override;
   WindowHost(const WindowHost&) = delete;
   WindowHost& operator=(const WindowHost&) = delete;
@@ -87,7 +87,7 @@ class WindowHost final : public FormObserver {
   void SetListCount(HWND list, int count);
   void RedrawListRows(HWND list, int first, int last, unsigned columns);
   static constexpr UINT kFlushMessage = WM_APP + 1;
-  static constexpr int kImageColumn = 3;  // the cell that shows a row's status image
+  int ImageColumn() const;  // -1 when no column shows the rows' images
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
@@ -99,7 +99,7 @@ class WindowHost final : public FormObserver {
   COLORREF tabBody_ = CLR_INVALID;
   HFONT FontFor(const Font& f);
 
-  Win32Shell& shell_;
+  Shell& shell_;
   Form& form_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> hwnds_;  // parallel to form_.controls()
