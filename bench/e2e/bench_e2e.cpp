@@ -50,7 +50,7 @@ constexpr double kMemoryGoal = 64 * kMiB;
 
 const char kRuleBox[] = "文件名编辑框";
 const char kDigitsBox[] = "文件名位数调节编辑框";
-using ui::kDirectoryButton, ui::kPreviewButton, ui::kRenameButton, ui::kUndoButton;
+using filelist::kDirectoryButton, filelist::kPreviewButton, filelist::kRenameButton, filelist::kUndoButton;
 
 // The folder browser answers with the folder under test; message boxes are
 // answered at once (Yes to the undo question) and remembered.

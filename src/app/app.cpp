@@ -1,16 +1,11 @@
 #include "app/app.h"
 
 #include "text/gbk.h"
-#include "forms/descriptions.h"
 
 namespace tavik::app {
 
 using ui::Control;
 using ui::ControlType;
-
-namespace {
-constexpr int32_t kGrey = 0x808080;  // RGB 128, 128, 128
-}
 
 App::App(ui::Shell& shell, FileSystem& fs, Profile& profile, std::string exeDir)
     : shell_(shell), fs_(fs), profile_(profile), exeDir_(std::move(exeDir)) {}
@@ -43,30 +38,20 @@ void App::Exit() {
 
 void App::OnCreated() {
   ui::Form& f = *main_;
-  // 1-2: outer size 800 x 600, centred by the client size (so it sits off
-  // centre by half its frame).
+  // Outer size 800 x 600, centred by the client size (so it sits off centre
+  // by half its frame).
   f.SetWindowRect({f.windowRect.left, f.windowRect.top, 800, 600});
   ui::ScreenMetrics m = shell_.Metrics();
   int left = (m.screenWidth - f.clientWidth) / 2;
   int top = (m.screenHeight - f.clientHeight) / 2;
   f.SetWindowRect({left, top, 800, 600});
-  // 3-4
   LoadSettings(settings, exeDir_, fs_, profile_);
   ApplySettings();
-  // 5
-  for (int i : {ui::kUndoButton, ui::kPreviewButton, ui::kRenameButton}) f.SetToolbarEnabled(i, false);
-  // 6: the extension group of the general page starts inactive.
-  for (const char* name : {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"})
-    f.SetTextColour(f[name], kGrey);
-  for (const char* name : {"扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框"})
-    f.SetEnabled(f[name], false);
-  // 7
+  for (int i : {filelist::kUndoButton, filelist::kPreviewButton, filelist::kRenameButton})
+    f.SetToolbarEnabled(i, false);
+  rulePages_->ShowStartState();
   genres.Fill();
-  // 8
   f.SetEnabled(f["拖放对象"], true);
-  // 9
-  WireSharedHandlers();
-  // 10
   f.SetTitle("Tavik批量更名器");
 }
 
@@ -80,21 +65,6 @@ void App::OnSized() {
   f.SetRect(list, {list.rect.left, list.rect.top, width, f.windowRect.height - 226});
 }
 
-void App::WireSharedHandlers() {
-  ui::Form& f = *main_;
-  Control& prefix = f["文件名前缀编辑框"];
-  for (int tag = 1; tag <= 11; ++tag)
-    if (Control* c = f.FindByTag(tag, ControlType::Edit)) c->onChange = prefix.onChange;
-  Control& onlyMain = f["仅文件名单选框"];
-  for (int tag = 20; tag <= 29; ++tag)
-    if (Control* c = f.FindByTag(tag, ControlType::Radio)) c->onClick = onlyMain.onClick;
-  // The field buttons' handler tells them apart by their tags, so each one
-  // passes itself to it.
-  for (int tag = 52; tag <= 56; ++tag)
-    if (Control* c = f.FindByTag(tag, ControlType::FlatButton))
-      c->onClick = [this, c] { rulePages_->FieldButton(*c); };
-}
-
 void App::WireEvents() {
   ui::Form& f = *main_;
   f.onCreated = [this] { OnCreated(); };
@@ -102,13 +72,7 @@ void App::WireEvents() {
   f.onDestroying = [this] { SaveSettings(settings, exeDir_, profile_); };
   if (ui::MenuItem* exit = f.FindMenuItem("退出(&X)")) exit->onChosen = [this] { Exit(); };
 
-  auto refresh = [this] { RefreshPreview(0); };
-  f["选择夹"].onSelChange = refresh;
-  f["文件名前缀编辑框"].onChange = refresh;
-  f["仅文件名单选框"].onClick = refresh;
-  for (const char* name : {"区分大小写选择框", "V1优先单选框", "V2优先单选框"}) f[name].onClick = refresh;
-  for (const char* name : {"插入到扩展名的字符编辑框", "插入文件名位置编辑框", "插入扩展名位置编辑框"})
-    f[name].onChange = refresh;
+  rulePages_->WirePageControls();
   WireListCommands();
   WireDialogCommands();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filelist/file_list.h"
+#include "forms/descriptions.h"
 #include "platform/platform.h"
 #include "rename/batch_mover.h"
 #include "rename/rule_pages.h"
@@ -52,9 +53,8 @@ class App {
   void OnCreated();
   void OnSized();
   void WireEvents();
-  void WireSharedHandlers();
-  // The file list and rename commands (menus, toolbar, list keys and mouse,
-  // the rule pages' controls); app_list_commands.cpp.
+  // The file list and rename commands (menus, toolbar, list keys and
+  // mouse); app_list_commands.cpp.
   void WireListCommands();
   // Enable states of the right-click menu, then the menu at the mouse.
   void ShowListMenu();

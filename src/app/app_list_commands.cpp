@@ -31,20 +31,18 @@ void App::WireListCommands() {
   list.onDoubleClick = [this] { ListDoubleClicked(); };
   list.onKey = [this](const ui::KeyPress& key) { ListKey(key); };
   f["拖放对象"].onDrop = [this](const std::vector<std::string>& paths) { list_->AddDroppedPaths(paths); };
-
-  rulePages_->WirePageControls();
 }
 
 void App::ToolbarClicked(int index) {
   ui::Form& f = *main_;
   switch (index) {
-    case ui::kDirectoryButton:
+    case filelist::kDirectoryButton:
       list_->AddDirectory(std::string(), false);
       break;
-    case ui::kAddFilesButton:
+    case filelist::kAddFilesButton:
       list_->AddFiles();
       break;
-    case ui::kUndoButton: {
+    case filelist::kUndoButton: {
       rename::UndoOutcome outcome = batchMover_->UndoLastBatch();
       // Declined: nothing was asked of the files, so nothing is reported.
       if (!outcome.confirmed) break;
@@ -56,10 +54,10 @@ void App::ToolbarClicked(int index) {
                            ui::MsgButtons::Ok);
       break;
     }
-    case ui::kPreviewButton:
+    case filelist::kPreviewButton:
       RefreshPreview(1);
       break;
-    case ui::kRenameButton: {
+    case filelist::kRenameButton: {
       int32_t moved = batchMover_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)

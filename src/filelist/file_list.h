@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "forms/descriptions.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "ui/form.h"
@@ -20,10 +19,15 @@ enum Column { kOldName = 0, kNewName = 1, kPath = 2, kStatus = 3, kTagStatus = 4
 // Which cells FillRows writes.
 enum Columns : unsigned { kOldNames = 1u, kNewNames = 2u, kPaths = 4u };
 
-// Toolbar entries whose state follows the list.
-using ui::kPreviewButton;
-using ui::kRenameButton;
-using ui::kUndoButton;
+// The main window's toolbar entries by index (separators counted); the
+// last three are enabled as the list fills and empties.
+enum ToolbarEntry : int {
+  kDirectoryButton = 0,
+  kAddFilesButton = 1,
+  kUndoButton = 3,
+  kPreviewButton = 4,
+  kRenameButton = 5,
+};
 
 // What the list's operations work with. refreshPreview is the rule pages'
 // RefreshPreview(explicit).

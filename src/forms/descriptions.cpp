@@ -218,7 +218,7 @@ FormDesc MakeMainWindow() {
   f.toolbarHeight = 28;
   f.statusPanes = {{80, "文件个数"}, {327, "进度"}, {407, "自动预览"}};
   f.statusHeight = 20;
-  f.columns = {{"旧文件名", 150}, {"新文件名", 150}, {"路径", 200}, {"命名状态", 100}, {"MP3标签状态", 100}};
+  f.columns = {{"旧文件名", 150}, {"新文件名", 150}, {"路径", 200}, {"命名状态", 100, true}, {"MP3标签状态", 100}};
   return f;
 }
 
@@ -379,6 +379,12 @@ const FormDesc& TagDialogDesc() {
 const FormDesc& FilterDialogDesc() {
   static const FormDesc desc = MakeFilterDialog();
   return desc;
+}
+
+const FormDesc* DialogTitled(std::string_view title) {
+  for (const FormDesc* d : {&SettingsDialogDesc(), &TagDialogDesc(), &FilterDialogDesc()})
+    if (title == d->title) return d;
+  return nullptr;
 }
 
 }  // namespace tavik::ui

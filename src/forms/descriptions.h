@@ -7,18 +7,13 @@
 namespace tavik::ui {
 
 const FormDesc& MainWindowDesc();
-// The main window's file list, and its toolbar's entries by index
-// (separators counted).
+// The main window's file list; its toolbar's entries are the file list's
+// (filelist::ToolbarEntry).
 inline constexpr char kFileList[] = "显示超级列表框";
-enum MainToolbarEntry : int {
-  kDirectoryButton = 0,
-  kAddFilesButton = 1,
-  kUndoButton = 3,
-  kPreviewButton = 4,
-  kRenameButton = 5,
-};
 const FormDesc& SettingsDialogDesc();
 const FormDesc& TagDialogDesc();  // MP3 tag information
 const FormDesc& FilterDialogDesc();
+// The dialog with that title; nullptr when none has it.
+const FormDesc* DialogTitled(std::string_view title);
 
 }  // namespace tavik::ui

@@ -1,6 +1,7 @@
 #include "rename/rule_pages.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "tags/mp3.h"
 
@@ -14,13 +15,25 @@ namespace {
 constexpr int32_t kGrey = 0x808080;  // RGB 128, 128, 128
 constexpr int32_t kBlack = 0;
 
-const char* const kMainBoxes[] = {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框",
-                                  "文件名后缀编辑框"};
-const char* const kMainLabels[] = {"文件名分组框", "前缀1标签", "文件名标签", "文件名位数调节标签",
-                                   "后缀1标签"};
-const char* const kExtBoxes[] = {"扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框",
-                                 "扩展名后缀编辑框"};
-const char* const kExtLabels[] = {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"};
+// The general page's two groups: a group out of the scope has its boxes
+// disabled and its labels grey.
+struct Group {
+  const char* boxes[4];
+  const char* labels[5];
+};
+const Group kMainGroup = {{"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框"},
+                          {"文件名分组框", "前缀1标签", "文件名标签", "文件名位数调节标签", "后缀1标签"}};
+const Group kExtGroup = {{"扩展名前缀编辑框", "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框"},
+                         {"扩展名分组框", "前缀2标签", "新扩展名标签", "扩展名位数标签", "后缀2标签"}};
+
+void SetGroupActive(ui::Form& f, const Group& group, bool on) {
+  for (const char* name : group.boxes) f.SetEnabled(f[name], on);
+  for (const char* name : group.labels) f.SetTextColour(f[name], on ? kBlack : kGrey);
+}
+
+// The MP3 page's field buttons in the order of the fields they add, #1 to #6.
+const char* const kFieldButtons[] = {"艺术家超级按钮", "歌曲名超级按钮", "专辑超级按钮",
+                                     "音轨超级按钮",   "年代超级按钮",   "流派超级按钮"};
 
 }  // namespace
 
@@ -198,14 +211,29 @@ std::string RulePages::MarkText(int row) {
   return FailureText(forecasts_[row]);
 }
 
+// Every box, radio button and check box on the pages changes the rule, so
+// it refreshes the preview; a read-only box only shows. The controls named
+// below, page by page, do more.
 void RulePages::WirePageControls() {
   ui::Form& f = form_;
+  auto refresh = [this] { RefreshPreview(0); };
+  ui::Control& tabs = f["选择夹"];
+  tabs.onSelChange = refresh;
+  for (auto& c : f.controls()) {
+    if (!ui::OnTabPage(*c)) continue;
+    if (c->Is(ui::ControlType::Edit) && !(c->desc->flags & ui::kReadOnly))
+      c->onChange = refresh;
+    else if (c->Is(ui::ControlType::Radio) || c->Is(ui::ControlType::CheckBox))
+      c->onClick = refresh;
+  }
+
   auto scope = [this] {
     ApplyGeneralScope();
     RefreshPreview(0);
   };
   for (const char* name : {"常规文件名单选框", "常规扩展名单选框", "常规全部单选框"}) f[name].onClick = scope;
   f["常规清空按钮"].onClick = [this] { ClearGeneralPage(); };
+
   f["插入到文件名的字符编辑框"].onChange = [this] { InsertMainTextChanged(); };
   f["保持一致选择框"].onClick = [this] { KeepEqualClicked(); };
   auto insertRadio = [this] {
@@ -215,21 +243,24 @@ void RulePages::WirePageControls() {
   for (const char* name :
        {"插入文件名位置单选框", "插入文件名尾单选框", "插入扩展名位置单选框", "插入扩展名尾单选框"})
     f[name].onClick = insertRadio;
+
   f["MP3命名规则编辑框"].onChange = [this] { Mp3RuleChanged(); };
   f["预定义方案组合框"].onSelChange = [this] { SchemeChosen(); };
-  ui::Control& artist = f["艺术家超级按钮"];
-  artist.onClick = [this, &artist] { FieldButton(artist); };
+  for (const char* name : kFieldButtons) {
+    ui::Control& button = f[name];
+    button.onClick = [this, &button] { FieldButton(button); };
+  }
 }
+
+// As the window opens only the main name's group is in the scope; its
+// labels keep the window's default colour until a scope is chosen.
+void RulePages::ShowStartState() { SetGroupActive(form_, kExtGroup, false); }
 
 void RulePages::ApplyGeneralScope() {
   ui::Form& f = form_;
   bool all = f["常规全部单选框"].checked;
-  bool mainOn = all || f["常规文件名单选框"].checked;
-  bool extOn = all || f["常规扩展名单选框"].checked;
-  for (const char* name : kMainBoxes) f.SetEnabled(f[name], mainOn);
-  for (const char* name : kMainLabels) f.SetTextColour(f[name], mainOn ? kBlack : kGrey);
-  for (const char* name : kExtBoxes) f.SetEnabled(f[name], extOn);
-  for (const char* name : kExtLabels) f.SetTextColour(f[name], extOn ? kBlack : kGrey);
+  SetGroupActive(f, kMainGroup, all || f["常规文件名单选框"].checked);
+  SetGroupActive(f, kExtGroup, all || f["常规扩展名单选框"].checked);
 }
 
 void RulePages::ClearGeneralPage() {
@@ -237,10 +268,9 @@ void RulePages::ClearGeneralPage() {
   // Nine changes, one preview.
   const int32_t saved = settings_.autoPreview;
   settings_.autoPreview = 0;
-  for (const char* name :
-       {"文件名前缀编辑框", "文件名编辑框", "文件名位数调节编辑框", "文件名后缀编辑框", "扩展名前缀编辑框",
-        "新扩展名编辑框", "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"})
-    f.SetText(f[name], "");
+  for (const Group* group : {&kMainGroup, &kExtGroup})
+    for (const char* name : group->boxes) f.SetText(f[name], "");
+  f.SetText(f["起始量编辑框"], "");
   settings_.autoPreview = saved;
   RefreshPreview(0);
 }
@@ -297,11 +327,11 @@ void RulePages::SchemeChosen() {
 }
 
 void RulePages::FieldButton(ui::Control& button) {
-  if (button.tag.empty()) return;
-  char digit = button.tag.back();
-  if (digit < '1' || digit > '6') return;
+  auto* found = std::find(std::begin(kFieldButtons), std::end(kFieldButtons), button.name);
+  if (found == std::end(kFieldButtons)) return;
   ui::Control& rule = form_["MP3命名规则编辑框"];
-  form_.SetText(rule, tags::FieldButtonAppend(rule.text, digit));
+  char field = static_cast<char>('1' + (found - std::begin(kFieldButtons)));
+  form_.SetText(rule, tags::FieldButtonAppend(rule.text, field));
 }
 
 }  // namespace tavik::rename

@@ -39,8 +39,9 @@ class RulePages {
   // What the batch's moves tell the check.
   MoveCheck& moveCheck() { return check_; }
 
-  // Handlers of the page controls.
+  // Every page control's handler, the tab control's too.
   void WirePageControls();
+  void ShowStartState();     // the general page's extension group inactive
   void ApplyGeneralScope();  // greys the inactive group of the general page
   void ClearGeneralPage();   // `常规清空按钮`
   void KeepEqualClicked();   // `保持一致选择框`

@@ -18,10 +18,6 @@ namespace {
   std::abort();
 }
 
-bool IsCombo(const Control& c) {
-  return c.type == ControlType::ComboList || c.type == ControlType::ComboEditable;
-}
-
 // What a user can act on: a control that is shown and enabled on a form that
 // no modal dialog blocks.
 bool TakesInput(const Control& c) { return c.enabled && c.visible && !c.form->inputBlocked; }
@@ -230,7 +226,7 @@ void Form::SetSelected(Control& c, int index) {
     if (observer_) observer_->ControlChanged(c, FormObserver::What::Selection);
     return;
   }
-  if (!IsCombo(c)) return;
+  if (!IsCombo(c.type)) return;
   if (index < 0 || index >= static_cast<int>(c.items.size())) index = -1;
   c.selected = index;
   if (index >= 0)
@@ -284,21 +280,11 @@ void Form::UserType(Control& c, const std::string& typed) {
 }
 
 void Form::UserClick(Control& c) {
-  if (!TakesInput(c)) return;
-  switch (c.type) {
-    case ControlType::CheckBox:
-      SetChecked(c, !c.checked);
-      break;
-    case ControlType::Radio:
-      SetChecked(c, true);
-      break;
-    case ControlType::Button:
-    case ControlType::FlatButton:
-    case ControlType::ColourPicker:
-      break;
-    default:
-      return;
-  }
+  if (!TakesInput(c) || !TakesClick(c.type)) return;
+  if (c.type == ControlType::CheckBox)
+    SetChecked(c, !c.checked);
+  else if (c.type == ControlType::Radio)
+    SetChecked(c, true);
   if (c.onClick) c.onClick();
 }
 
@@ -307,7 +293,7 @@ void Form::UserChoose(Control& c, int index) {
   if (c.type == ControlType::TabControl) {
     // Clicking the tab already shown changes nothing and tells nobody.
     if (index < 0 || index >= PageCount(c) || index == c.selected) return;
-  } else if (IsCombo(c)) {
+  } else if (IsCombo(c.type)) {
     if (index < 0 || index >= static_cast<int>(c.items.size())) return;
   } else {
     return;
@@ -585,6 +571,12 @@ bool TakesClick(ControlType type) {
     default:
       return false;
   }
+}
+
+bool TakesTyping(ControlType type) { return type == ControlType::Edit || type == ControlType::ComboEditable; }
+
+bool IsCombo(ControlType type) {
+  return type == ControlType::ComboList || type == ControlType::ComboEditable;
 }
 
 int PageCount(const Control& tab) {

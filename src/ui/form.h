@@ -110,6 +110,7 @@ struct StatusPaneDesc {
 struct ColumnDesc {
   const char* title;
   int width;
+  bool showsImage = false;  // its cells show the row's image too
 };
 
 enum class FormKind { MainWindow, Dialog };
@@ -381,6 +382,8 @@ class Form {
 // two targets.
 const char* TypeName(ControlType type);  // the word the driver's dump prints
 bool TakesClick(ControlType type);       // buttons, check boxes, radio buttons, colour pickers
+bool IsCombo(ControlType type);          // either kind of drop-down
+bool TakesTyping(ControlType type);      // edit boxes and editable drop-downs
 int PageCount(const Control& tab);
 // A tab page's place among its tab control's pages; -1 for anything else.
 int PageIndex(const Control& page);

@@ -18,4 +18,19 @@ void Shell::RunModal(Form& dialog, Form& owner) {
   CloseModal(dialog, owner);
 }
 
+Control* Shell::Resolve(std::string_view name) {
+  std::vector<Form*> forms = OpenForms();
+  for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+    if (Control* c = (*it)->Find(name)) return c;
+  return nullptr;
+}
+
+Control* Shell::Resolve(ControlType type) {
+  std::vector<Form*> forms = OpenForms();
+  for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+    for (auto& c : (*it)->controls())
+      if (c->type == type) return c.get();
+  return nullptr;
+}
+
 }  // namespace tavik::ui

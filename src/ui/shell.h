@@ -55,6 +55,12 @@ class Shell {
   virtual void Show(Form& form) = 0;
   void RunModal(Form& dialog, Form& owner);
   virtual void Destroy(Form& form) = 0;
+  // Main window first, dialogs stacked on top in the order they opened.
+  virtual std::vector<Form*> OpenForms() = 0;
+  // The control of that name, or the first of that type, in the topmost
+  // open form that has one.
+  Control* Resolve(std::string_view name);
+  Control* Resolve(ControlType type);
   // Something a long operation wants seen at once (progress marks).
   virtual void Flush(Form& form) { (void)form; }
 

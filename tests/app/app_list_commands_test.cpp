@@ -247,14 +247,14 @@ TEST_F(AppListTest, DroppedPathsAreAdded) {
   EXPECT_TRUE(f().toolbar()[5].enabled);
 }
 
-TEST_F(AppListTest, SharedHandlersRefreshAndTheFieldButtonsKnowTheirTags) {
+TEST_F(AppListTest, PageControlsRefreshAndTheFieldButtonsKnowTheirFields) {
   AddFolder({"Song.mp3"});
-  f().UserType(C("增量编辑框"), "5");    // tag 9
-  f().UserType(C("起始量编辑框"), "7");  // tag 1
+  f().UserType(C("增量编辑框"), "5");
+  f().UserType(C("起始量编辑框"), "7");
   EXPECT_EQ(Cell(0, kNewName), "7.mp3");
   f().UserChoose(C("选择夹"), 3);
   EXPECT_EQ(Cell(0, kNewName), "SONG.MP3");
-  f().UserClick(C("扩展名全部小写单选框"));  // tag 27
+  f().UserClick(C("扩展名全部小写单选框"));
   EXPECT_EQ(Cell(0, kNewName), "SONG.mp3");
   f().UserClick(C("文件名首字母小写单选框"));
   EXPECT_EQ(Cell(0, kNewName), "song.mp3");
@@ -271,7 +271,7 @@ TEST_F(AppListTest, SharedHandlersRefreshAndTheFieldButtonsKnowTheirTags) {
   f().UserClick(C("常规全部单选框"));
   EXPECT_TRUE(C("新扩展名编辑框").enabled);
   EXPECT_EQ(Cell(0, kNewName), "7");
-  f().UserType(C("新扩展名编辑框"), "x");  // tag 6
+  f().UserType(C("新扩展名编辑框"), "x");
   EXPECT_EQ(Cell(0, kNewName), "7.x");
 }
 

@@ -86,7 +86,7 @@ TEST(Descriptions, EveryRadioGroupStartsWithOneChecked) {
   }
 }
 
-// The start-up wiring finds these by tag; the names are the ones that must answer.
+// The window's own tags (the driver's dump shows them), on the controls that carry them.
 TEST(Descriptions, MainWindowTagsFindTheWiredControls) {
   Form form(MainWindowDesc());
   const char* edits[] = {"起始量编辑框",     "文件名编辑框",       "文件名位数调节编辑框", "文件名后缀编辑框",
@@ -113,7 +113,7 @@ TEST(Descriptions, MainWindowTagsFindTheWiredControls) {
     ASSERT_NE(c, nullptr) << n;
     EXPECT_EQ(c->name, fields[n - 51]) << n;
   }
-  // The owners of the shared handlers carry no tag that a lookup could hit.
+  // Their neighbours carry none.
   EXPECT_EQ(form["文件名前缀编辑框"].tag, "");
   EXPECT_EQ(form["仅文件名单选框"].tag, "");
 }

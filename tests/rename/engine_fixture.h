@@ -1,7 +1,6 @@
 // The rule pages and the batch mover on a real main form and a real
 // temporary directory, without the App around it. The page controls'
-// handlers are wired as the program does; plain refreshing is left to the
-// tests.
+// handlers are wired as the program does.
 #pragma once
 #include <gtest/gtest.h>
 

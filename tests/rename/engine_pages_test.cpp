@@ -65,7 +65,6 @@ TEST_F(EngineTest, KeepEqualCopiesTheMainInsertTextWhileTicked) {
   Tab(kInsertPage);
   ui::Control& mainText = C("插入到文件名的字符编辑框");
   ui::Control& extText = C("插入到扩展名的字符编辑框");
-  C("插入到扩展名的字符编辑框").onChange = [this] { pages.RefreshPreview(0); };
   form.UserType(mainText, "X");
   EXPECT_EQ(Cell(0, kNewName), "Xa.txt");
   form.UserClick(C("保持一致选择框"));

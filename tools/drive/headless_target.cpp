@@ -12,10 +12,6 @@ using ui::Form;
 
 namespace {
 
-bool IsCombo(const Control& c) {
-  return c.type == ControlType::ComboList || c.type == ControlType::ComboEditable;
-}
-
 std::vector<Control*> Pages(Form& form, const Control& tab) {
   std::vector<Control*> pages;
   for (auto& c : form.controls())
@@ -113,7 +109,7 @@ bool HeadlessTarget::Act(const std::function<bool()>& action) {
 bool HeadlessTarget::Type(const std::string& control, const std::string& text) {
   return Act([&] {
     Control* c = shell_.Resolve(control);
-    if (!c || !(c->type == ControlType::Edit || c->type == ControlType::ComboEditable)) return false;
+    if (!c || !ui::TakesTyping(c->type)) return false;
     c->form->UserType(*c, text);
     return true;
   });
@@ -132,7 +128,7 @@ bool HeadlessTarget::Choose(const std::string& control, int index) {
   return Act([&] {
     Control* c = shell_.Resolve(control);
     if (!c || index < 0) return false;
-    if (IsCombo(*c)) {
+    if (ui::IsCombo(c->type)) {
       if (index >= static_cast<int>(c->items.size())) return false;
     } else if (c->type == ControlType::TabControl) {
       if (index >= ui::PageCount(*c)) return false;
@@ -146,15 +142,9 @@ bool HeadlessTarget::Choose(const std::string& control, int index) {
 
 bool HeadlessTarget::Tab(int index) {
   return Act([&] {
-    for (auto it = shell_.openForms.rbegin(); it != shell_.openForms.rend(); ++it) {
-      for (auto& c : (*it)->controls()) {
-        if (c->type != ControlType::TabControl) continue;
-        if (index < 0 || index >= ui::PageCount(*c)) return false;
-        (*it)->UserChoose(*c, index);
-        return true;
-      }
-    }
-    return false;
+    Control* tab = TabControlFor(shell_, index);
+    if (tab) tab->form->UserChoose(*tab, index);
+    return tab != nullptr;
   });
 }
 
@@ -290,9 +280,7 @@ void HeadlessTarget::Drop(const std::vector<std::string>& paths) {
 }
 
 bool HeadlessTarget::Show(const std::string& title) {
-  const ui::FormDesc* desc = nullptr;
-  for (const ui::FormDesc* d : {&ui::SettingsDialogDesc(), &ui::TagDialogDesc(), &ui::FilterDialogDesc()})
-    if (title == d->title) desc = d;
+  const ui::FormDesc* desc = ui::DialogTitled(title);
   if (!desc) return false;
   popup_.clear();
   auto form = std::make_unique<Form>(*desc);

@@ -30,6 +30,13 @@ struct ControlState {
   std::vector<std::string> items;
 };
 
+// The tab control `tab` acts on: the topmost open form's, when it has a page
+// of that index.
+inline ui::Control* TabControlFor(ui::Shell& shell, int index) {
+  ui::Control* tab = shell.Resolve(ui::ControlType::TabControl);
+  return tab && index >= 0 && index < ui::PageCount(*tab) ? tab : nullptr;
+}
+
 class Target {
  public:
   virtual ~Target() = default;

@@ -40,12 +40,6 @@ HeadlessShell::~HeadlessShell() {
     if (form->observer() == observer.get()) form->SetObserver(nullptr);
 }
 
-Control* HeadlessShell::Resolve(std::string_view name) {
-  for (auto it = openForms.rbegin(); it != openForms.rend(); ++it)
-    if (Control* c = (*it)->Find(name)) return c;
-  return nullptr;
-}
-
 MsgAnswer HeadlessShell::ShowMessage(Form*, const std::string& title, const std::string& text, MsgIcon icon,
                                      MsgButtons buttons) {
   MsgAnswer answer = NextMessageAnswer();

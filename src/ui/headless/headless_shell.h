@@ -25,11 +25,9 @@ class HeadlessShell : public Shell, public ScriptedAnswers {
   // area is larger than a main window's of the same outer size.
   int dialogFrameWidth = 6, dialogFrameHeight = 32;
 
-  // Main window first, dialogs stacked on top in the order they opened.
   std::vector<Form*> openForms;
+  std::vector<Form*> OpenForms() override { return openForms; }
   Form* Top() { return openForms.empty() ? nullptr : openForms.back(); }
-  // The control of that name in the topmost open form that has one.
-  Control* Resolve(std::string_view name);
 
   // Runs while a modal dialog is open: does one user step and returns true,
   // or returns false when it has nothing more to do (the dialog is then

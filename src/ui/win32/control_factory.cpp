@@ -138,7 +138,7 @@ Recipe RecipeFor(const Control& c, uint32_t flags) {
       r.cls = "COMBOBOX";
       r.style =
           WS_VSCROLL | (c.type == ControlType::ComboList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
-      r.extraHeight = 200;  // the dropped-down list
+      r.extraHeight = WindowHost::kComboDropHeight;
       r.showsText = false;
       break;
     case ControlType::Button:
@@ -287,7 +287,7 @@ void WindowHost::SetUpEdit(Control& c, HWND hw) {
                             nullptr, GetModuleHandleA(nullptr), nullptr);
   win::UpDown(ud).SetBuddy(hw);
   win::UpDown(ud).SetRange(c.desc->spinMin, c.desc->spinMax);
-  SetPropA(hw, "tavik.updown", ud);
+  SetPropA(hw, kUpDownProperty, ud);
 }
 
 void WindowHost::SetUpCombo(Control& c, HWND hw) {

@@ -21,6 +21,15 @@ class Window {
   bool IsVisible() const { return IsWindowVisible(h_) != FALSE; }
   void SetFont(HFONT font, bool redraw) { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
   HFONT Font() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
+  // In GBK; the length the system reports may count characters where GBK
+  // needs two bytes for one.
+  std::string Text() const {
+    int n = GetWindowTextLengthA(h_) * 2 + 2;
+    std::string s(static_cast<size_t>(n), '\0');
+    n = GetWindowTextA(h_, s.data(), n);
+    s.resize(static_cast<size_t>(std::max(n, 0)));
+    return s;
+  }
   // Tells the parent as the control itself would.
   void NotifyParent(WORD code) const {
     SendMessageA(GetParent(h_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h_), code), reinterpret_cast<LPARAM>(h_));

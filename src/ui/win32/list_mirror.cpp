@@ -20,6 +20,13 @@ void WindowHost::PushListColours(Control& c) {
   InvalidateRect(h, nullptr, TRUE);
 }
 
+int WindowHost::ImageColumn() const {
+  const std::vector<ColumnDesc>& columns = form_.desc().columns;
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].showsImage) return static_cast<int>(i);
+  return -1;
+}
+
 void WindowHost::ListCountChanged(Control& list) {
   if (std::find(dirtyCounts_.begin(), dirtyCounts_.end(), &list) == dirtyCounts_.end())
     dirtyCounts_.push_back(&list);
@@ -30,7 +37,8 @@ void WindowHost::ListCountChanged(Control& list) {
 }
 
 void WindowHost::ListRowChanged(Control& list, int row, int column) {
-  unsigned bit = 1u << (column < 0 ? kImageColumn : column);
+  if (column < 0) column = ImageColumn();
+  unsigned bit = column < 0 ? 0 : 1u << column;
   auto it =
       std::find_if(dirtyRows_.begin(), dirtyRows_.end(), [&](const DirtyRows& d) { return d.list == &list; });
   if (it == dirtyRows_.end()) {

@@ -77,14 +77,6 @@ void InitUiThread() {
 
 DWORD UiThreadId() { return g_uiThread; }
 
-std::string WindowText(HWND h) {
-  int n = GetWindowTextLengthA(h) * 2 + 2;
-  std::string s(static_cast<size_t>(n), '\0');
-  n = GetWindowTextA(h, s.data(), n);
-  s.resize(static_cast<size_t>(std::max(n, 0)));
-  return s;
-}
-
 void RunOnUi(const std::function<void()>& fn) {
   if (GetCurrentThreadId() == g_uiThread) {
     fn();

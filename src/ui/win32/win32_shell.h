@@ -41,7 +41,7 @@ class Win32Shell : public Shell {
   bool quitWhenMainDestroyed = true;
 
   WindowHost* HostOf(const Form& form);
-  std::vector<Form*> OpenForms();  // main first, dialogs on top
+  std::vector<Form*> OpenForms() override;
   int waitDepth() const { return waitDepth_; }
 
   // A popup menu that is open: the driver may end it and pick an item.
@@ -64,9 +64,6 @@ class Win32Shell : public Shell {
 // PostOnUi does not. Both work while the UI thread is in any message loop
 // (a modal dialog, a message box, a menu).
 void InitUiThread();
-// A window's text in GBK; the length the system reports may count
-// characters where GBK needs two bytes for one.
-std::string WindowText(HWND h);
 void RunOnUi(const std::function<void()>& fn);
 void PostOnUi(std::function<void()> fn);
 DWORD UiThreadId();

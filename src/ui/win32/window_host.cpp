@@ -8,7 +8,6 @@
 #include "text/gbk.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/images.h"
-#include "ui/win32/win32_shell.h"
 
 namespace tavik::ui {
 namespace {
@@ -49,7 +48,7 @@ void RegisterFormClass() {
 
 }  // namespace
 
-WindowHost::WindowHost(Win32Shell& shell, Form& form, HWND owner) : shell_(shell), form_(form) {
+WindowHost::WindowHost(Shell& shell, Form& form, HWND owner) : shell_(shell), form_(form) {
   RegisterFormClass();
   CreateFrame(owner);
   CreateMenus();
@@ -147,7 +146,7 @@ void WindowHost::ApplyVisibility() {
     if (!h || h == toolbar_ || h == status_) continue;
     bool show = Shown(*controls[i]);
     ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
-    if (HWND ud = static_cast<HWND>(GetPropA(h, "tavik.updown"))) ShowWindow(ud, show ? SW_SHOWNA : SW_HIDE);
+    if (HWND ud = UpDownOf(h)) ShowWindow(ud, show ? SW_SHOWNA : SW_HIDE);
   }
 }
 
@@ -210,7 +209,7 @@ void WindowHost::PushText(Control& c) {
     return;
   // The window's own change coming back from the model needs no push; a
   // push would also move the caret of an edit the user is typing in.
-  if (WindowText(h) == c.text) return;
+  if (win::Window(h).Text() == c.text) return;
   ++echo_;
   SetWindowTextA(h, c.text.c_str());
   --echo_;
@@ -234,7 +233,7 @@ void WindowHost::PushSelection(Control& c) {
     win::TabControl tabs(h);
     if (tabs.Selected() != c.selected) tabs.Select(c.selected);
     ApplyVisibility();
-  } else if (c.type == ControlType::ComboList || c.type == ControlType::ComboEditable) {
+  } else if (IsCombo(c.type)) {
     win::ComboBox(h).Select(c.selected);
     if (c.type == ControlType::ComboEditable) PushText(c);
   }
@@ -258,8 +257,7 @@ void WindowHost::ControlChanged(Control& c, What what) {
       break;
     case What::Enabled:
       if (h) EnableWindow(h, c.enabled);
-      if (h)
-        if (HWND ud = static_cast<HWND>(GetPropA(h, "tavik.updown"))) EnableWindow(ud, c.enabled);
+      if (HWND ud = h ? UpDownOf(h) : nullptr) EnableWindow(ud, c.enabled);
       break;
     case What::Visible:
       ApplyVisibility();
@@ -284,8 +282,7 @@ void WindowHost::ControlChanged(Control& c, What what) {
     case What::Rect:
       if (h) {
         POINT o = OriginOf(c.parent);
-        int height = c.rect.height;
-        if (c.type == ControlType::ComboList || c.type == ControlType::ComboEditable) height += 200;
+        int height = c.rect.height + (IsCombo(c.type) ? kComboDropHeight : 0);
         ++echo_;
         SetWindowPos(h, nullptr, o.x + c.rect.left, o.y + c.rect.top, c.rect.width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -363,24 +360,18 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
   HWND h = reinterpret_cast<HWND>(lp);
   switch (c->type) {
     case ControlType::Edit:
-      if (code == EN_CHANGE) form_.UserType(*c, WindowText(h));
+      if (code == EN_CHANGE) form_.UserType(*c, win::Window(h).Text());
       break;
     case ControlType::ComboList:
     case ControlType::ComboEditable:
       if (code == CBN_SELCHANGE) {
         form_.UserChoose(*c, win::ComboBox(h).Selected());
       } else if (code == CBN_EDITCHANGE) {
-        form_.UserType(*c, WindowText(h));
+        form_.UserType(*c, win::Window(h).Text());
       }
       break;
-    case ControlType::Button:
-    case ControlType::FlatButton:
-    case ControlType::CheckBox:
-    case ControlType::Radio:
-    case ControlType::ColourPicker:
-      if (code == BN_CLICKED) form_.UserClick(*c);
-      break;
     default:
+      if (TakesClick(c->type) && code == BN_CLICKED) form_.UserClick(*c);
       break;
   }
   return 0;
@@ -428,7 +419,7 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
         std::memcpy(di->item.pszText, s.data(), n);
         di->item.pszText[n] = '\0';
       }
-      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == kImageColumn ? rows[r].image : -1;
+      if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == ImageColumn() ? rows[r].image : -1;
       return 0;
     }
     case LVN_ITEMCHANGED: {

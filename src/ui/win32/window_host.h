@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "ui/form.h"
+#include "ui/shell.h"
 
 namespace tavik::ui {
-
-class Win32Shell;
 
 inline COLORREF ToColorRef(int32_t c) { return static_cast<COLORREF>(c); }
 
 class WindowHost final : public FormObserver {
  public:
-  WindowHost(Win32Shell& shell, Form& form, HWND owner);
+  // shell: destroys the main window when its frame is closed.
+  WindowHost(Shell& shell, Form& form, HWND owner);
   ~WindowHost() override;
   WindowHost(const WindowHost&) = delete;
   WindowHost& operator=(const WindowHost&) = delete;
@@ -41,6 +41,8 @@ class WindowHost final : public FormObserver {
   void DestroyWindowNow();
 
   static constexpr int kControlBase = 1000;
+  // A combo box's window also holds its dropped-down list, below the box.
+  static constexpr int kComboDropHeight = 200;
   static constexpr int kToolbarBase = 4000;  // menu commands start above the toolbar's
 
   // FormObserver
@@ -71,6 +73,10 @@ class WindowHost final : public FormObserver {
   void SetUpTabs(Control& c, HWND hw);
   void SetUpList(Control& c, HWND hw);
   void ApplyVisibility();
+  // An edit box's spinner is a window of its own, kept in a property of
+  // the box.
+  static constexpr char kUpDownProperty[] = "tavik.updown";
+  static HWND UpDownOf(HWND edit) { return static_cast<HWND>(GetPropA(edit, kUpDownProperty)); }
   void PushText(Control& c);
   void PushItems(Control& c);
   void PushSelection(Control& c);
@@ -81,7 +87,7 @@ class WindowHost final : public FormObserver {
   void SetListCount(HWND list, int count);
   void RedrawListRows(HWND list, int first, int last, unsigned columns);
   static constexpr UINT kFlushMessage = WM_APP + 1;
-  static constexpr int kImageColumn = 3;  // the cell that shows a row's status image
+  int ImageColumn() const;  // -1 when no column shows the rows' images
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
@@ -93,7 +99,7 @@ class WindowHost final : public FormObserver {
   COLORREF tabBody_ = CLR_INVALID;
   HFONT FontFor(const Font& f);
 
-  Win32Shell& shell_;
+  Shell& shell_;
   Form& form_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> hwnds_;  // parallel to form_.controls()

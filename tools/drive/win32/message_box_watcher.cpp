@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "ui/win32/win32_shell.h"
+#include "ui/win32/controls.h"
 
 namespace tavik::drive {
 
-using ui::WindowText;
+using ui::win::Window;
 
 namespace {
 
@@ -36,7 +36,7 @@ bool MessageBoxWatcher::AnswerOpenBox() {
   if (!found.box) return false;
   HWND box = found.box;
   MessageInfo info;
-  info.title = WindowText(box);
+  info.title = Window(box).Text();
   HICON icon = nullptr;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (ClassOf(child) != "Static") continue;
@@ -44,7 +44,7 @@ bool MessageBoxWatcher::AnswerOpenBox() {
     if ((style & SS_TYPEMASK) == SS_ICON) {
       icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
     } else {
-      std::string t = WindowText(child);
+      std::string t = Window(child).Text();
       if (!t.empty()) info.text = t;
     }
   }

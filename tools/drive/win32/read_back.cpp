@@ -15,7 +15,6 @@ using ui::Control;
 using ui::ControlType;
 using ui::Form;
 using ui::WindowHost;
-using ui::WindowText;
 namespace win = ui::win;
 
 std::optional<ControlState> Win32Target::Read(const std::string& name) {
@@ -51,13 +50,13 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
       case ControlType::CheckBox:
       case ControlType::Radio:
         s.checked = win::Button(h).Checked();
-        s.text = WindowText(h);
+        s.text = win::Window(h).Text();
         break;
       case ControlType::ComboList:
       case ControlType::ComboEditable: {
         win::ComboBox box(h);
         s.selected = std::max(box.Selected(), -1);
-        s.text = WindowText(h);
+        s.text = win::Window(h).Text();
         for (int i = 0, n = box.Count(); i < n; ++i) s.items.push_back(box.ItemText(i));
         break;
       }
@@ -75,7 +74,7 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
         s.backColour = c->backColour;  // owner-drawn from the model's colour
         break;
       default:
-        s.text = WindowText(h);
+        s.text = win::Window(h).Text();
         break;
     }
     if (c->type != ControlType::ListView && c->type != ControlType::ColourPicker) ReadColours(*c, h, &s);
@@ -162,7 +161,7 @@ std::string Win32Target::TopDialogTitle() {
     auto forms = shell_->OpenForms();
     if (forms.size() < 2) return;
     if (WindowHost* host = shell_->HostOf(*forms.back()))
-      if (IsWindowVisible(host->hwnd())) title = WindowText(host->hwnd());
+      if (IsWindowVisible(host->hwnd())) title = win::Window(host->hwnd()).Text();
   });
   return title;
 }
@@ -249,14 +248,16 @@ std::string Win32Target::Dump() {
     auto forms = shell_->OpenForms();
     for (Form* f : forms) {
       WindowHost* host = shell_->HostOf(*f);
-      out += std::string("form ") + f->desc().name + " \"" + (host ? WindowText(host->hwnd()) : "") + "\"\n";
+      out += std::string("form ") + f->desc().name + " \"" + (host ? win::Window(host->hwnd()).Text() : "") +
+             "\"\n";
       for (auto& c : f->controls()) {
         HWND h = host ? host->HwndOf(*c) : nullptr;
         RECT r = host ? host->ModelRectOf(*c) : RECT{};
-        out += "  " + c->name + " " + ui::TypeName(c->type) + " \"" + (h ? WindowText(h) : c->text) + "\" " +
-               std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) +
-               "x" + std::to_string(r.bottom - r.top) + (h && !IsWindowEnabled(h) ? " disabled" : "") +
-               (h && !IsWindowVisible(h) ? " hidden" : "") + "\n";
+        out += "  " + c->name + " " + ui::TypeName(c->type) + " \"" + (h ? win::Window(h).Text() : c->text) +
+               "\" " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+               std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) +
+               (h && !IsWindowEnabled(h) ? " disabled" : "") + (h && !IsWindowVisible(h) ? " hidden" : "") +
+               "\n";
       }
     }
   });

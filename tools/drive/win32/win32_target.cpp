@@ -131,8 +131,7 @@ bool Win32Target::Type(const std::string& name, const std::string& text) {
   HWND h = nullptr;
   Control* c = Resolve(name, &h);
   if (!c || !h) return false;
-  bool editable = c->type == ControlType::Edit || c->type == ControlType::ComboEditable;
-  if (!editable) return false;
+  if (!ui::TakesTyping(c->type)) return false;
   ui::PostOnUi([h, c, text] {
     if (!IsWindowEnabled(h) || (GetWindowLongA(h, GWL_STYLE) & ES_READONLY)) return;
     if (c->type == ControlType::Edit && (GetWindowLongA(h, GWL_STYLE) & ES_MULTILINE)) {
@@ -174,7 +173,7 @@ bool Win32Target::Choose(const std::string& name, int index) {
   Control* c = Resolve(name, &h);
   if (!c || !h) return false;
   if (c->type == ControlType::TabControl) return Tab(index);
-  if (c->type != ControlType::ComboList && c->type != ControlType::ComboEditable) return false;
+  if (!ui::IsCombo(c->type)) return false;
   ui::PostOnUi([h, index] {
     if (!IsWindowEnabled(h)) return;
     ui::win::ComboBox box(h);
@@ -187,16 +186,17 @@ bool Win32Target::Choose(const std::string& name, int index) {
 
 bool Win32Target::Tab(int index) {
   HWND h = nullptr;
-  Control* c = Resolve("选择夹", &h);
-  if (!c || !h) return false;
+  ui::RunOnUi([&] {
+    if (Control* tab = TabControlFor(*shell_, index))
+      if (WindowHost* host = shell_->HostOf(*tab->form)) h = host->HwndOf(*tab);
+  });
+  if (!h) return false;
   ui::PostOnUi([h, index] {
     ui::win::TabControl tabs(h);
     if (tabs.Selected() == index) return;
-    NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGING)};
-    SendMessageA(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    tabs.Notify(TCN_SELCHANGING);
     tabs.Select(index);
-    nm.code = TCN_SELCHANGE;
-    SendMessageA(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    tabs.Notify(TCN_SELCHANGE);
   });
   WaitIdle();
   return true;
@@ -238,18 +238,15 @@ bool Win32Target::Menu(const std::string& caption) {
 }
 
 bool Win32Target::Toolbar(int index) {
-  HWND tb = nullptr, main = nullptr;
+  HWND tb = nullptr;
   ui::RunOnUi([&] {
-    if (WindowHost* host = MainHostUi()) {
-      main = host->hwnd();
-      tb = host->HwndOf("工具条");
-    }
+    if (WindowHost* host = MainHostUi()) tb = host->HwndOf("工具条");
   });
   if (!tb) return false;
-  ui::PostOnUi([tb, main, index] {
+  ui::PostOnUi([tb, index] {
+    ui::win::Toolbar bar(tb);
     int cmd = WindowHost::kToolbarBase + index;
-    if (!ui::win::Toolbar(tb).IsButtonEnabled(cmd)) return;
-    SendMessageA(main, WM_COMMAND, MAKEWPARAM(cmd, BN_CLICKED), reinterpret_cast<LPARAM>(tb));
+    if (bar.IsButtonEnabled(cmd)) bar.Click(cmd);
   });
   WaitIdle();
   return true;
@@ -330,9 +327,7 @@ void Win32Target::Drop(const std::vector<std::string>& paths) {
 }
 
 bool Win32Target::Show(const std::string& title) {
-  const ui::FormDesc* desc = nullptr;
-  for (const ui::FormDesc* d : {&ui::SettingsDialogDesc(), &ui::TagDialogDesc(), &ui::FilterDialogDesc()})
-    if (title == d->title) desc = d;
+  const ui::FormDesc* desc = ui::DialogTitled(title);
   if (!desc || !app_) return false;
   ui::PostOnUi([this, desc] {
     Form dialog(*desc);
@@ -386,15 +381,10 @@ HWND Win32Target::ListHwnd() {
   return h;
 }
 
-// The control of that name in the topmost open form that has one.
 Control* Win32Target::ResolveUi(const std::string& name, WindowHost** hostOut) {
-  auto forms = shell_->OpenForms();
-  for (auto it = forms.rbegin(); it != forms.rend(); ++it)
-    if (Control* c = (*it)->Find(name)) {
-      *hostOut = shell_->HostOf(**it);
-      return *hostOut ? c : nullptr;
-    }
-  return nullptr;
+  Control* c = shell_->Resolve(name);
+  *hostOut = c ? shell_->HostOf(*c->form) : nullptr;
+  return *hostOut ? c : nullptr;
 }
 
 Control* Win32Target::Resolve(const std::string& name, HWND* h) {
