@@ -60,6 +60,8 @@ class App {
   void ShowListMenu();
   void ListDoubleClicked();
   void ListKey(const ui::KeyPress& key);
+  // F3: the next row whose move will fail, after the current one.
+  void SelectNextMarked();
   void ToolbarClicked(int index);
   // The three dialogs and the commands that open them; app_dialogs.cpp.
   void WireDialogCommands();

@@ -7,6 +7,7 @@ namespace {
 const char kTitle[] = "Tavik批量更名器";
 const char kListMenu[] = "右键菜单";
 constexpr int kDeleteKey = 46;
+constexpr int kF3Key = 114;
 }  // namespace
 
 void App::WireListCommands() {
@@ -106,6 +107,17 @@ void App::ListKey(const ui::KeyPress& key) {
   }
   bool isA = key.key == ui::Key::A || key.code == 'A';
   if (isA && key.ctrl && !key.shift && !key.alt) list_->SelectAll();
+  if (key.code == kF3Key && !key.ctrl && !key.shift && !key.alt) SelectNextMarked();
+}
+
+void App::SelectNextMarked() {
+  ui::Form& f = *main_;
+  ui::Control& list = f[ui::kFileList];
+  int next = f.NextMarked(list, f.CurrentSelected(list));
+  if (next < 0) return;
+  f.SetAllSelected(list, false);
+  f.SetRowSelected(list, next, true);
+  f.ShowRow(list, next);
 }
 
 }  // namespace tavik::app

@@ -436,6 +436,9 @@ void Form::SetMarks(Control& list, std::vector<uint8_t> marked) {
   ListData& data = List(list);
   const size_t rows = data.rows.size();
   if (marked.size() > rows) marked.resize(rows);
+  // No mark at all is kept as none, so a backend can skip them cheaply.
+  if (std::find_if(marked.begin(), marked.end(), [](uint8_t m) { return m != 0; }) == marked.end())
+    marked.clear();
   // Only rows whose mark changed are drawn again.
   const size_t common = std::min(marked.size(), data.marked.size());
   std::vector<uint8_t> old = std::move(data.marked);
@@ -463,6 +466,12 @@ bool Form::Marked(Control& list, int row) {
   const ListData& data = List(list);
   return row >= 0 && static_cast<size_t>(row) < data.marked.size() && data.marked[row] != 0;
 }
+
+void Form::ShowRow(Control& list, int row) {
+  if (row >= 0 && row < RowCount(list) && observer_) observer_->ListRowShown(list, row);
+}
+
+bool Form::AnyMarked(Control& list) { return !List(list).marked.empty(); }
 
 int Form::NextMarked(Control& list, int after) {
   const std::vector<uint8_t>& marked = List(list).marked;

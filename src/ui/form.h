@@ -243,6 +243,8 @@ class FormObserver {
   virtual void ListCountChanged(Control& list) = 0;
   virtual void ListRowChanged(Control& list, int row, int column) = 0;
   virtual void ListSelectionChanged(Control& list) = 0;
+  // The row is to be brought into view.
+  virtual void ListRowShown(Control& /*list*/, int /*row*/) {}
 };
 
 class Form {
@@ -340,8 +342,11 @@ class Form {
   // as it was.
   void SetMarks(Control& list, std::vector<uint8_t> marked);
   bool Marked(Control& list, int row);
+  bool AnyMarked(Control& list);
   // The next marked row after `after`, wrapping around; -1 when none.
   int NextMarked(Control& list, int after);
+  // Scrolls the row into view.
+  void ShowRow(Control& list, int row);
 
   // Form events.
   std::function<void()> onCreated;

@@ -267,6 +267,25 @@ void ExpectImage(Session& session, const Line& line) {
   session.Check(line, got == want, what, got < 0 ? std::string("none") : Num(got));
 }
 
+// A marked row's new name is drawn in red and its tip says why its move
+// will fail.
+void ExpectMark(Session& session, const Line& line) {
+  if (!session.Arity(line, 2, 2)) return;
+  int row;
+  if (!ParseInt(line.args[2], &row)) {
+    session.Fail(line, "expect mark takes ROW TEXT|none");
+    return;
+  }
+  const std::string& want = line.args[3];
+  std::string what = "mark " + Quote(want) + " in row " + Num(row);
+  if (row < 0 || row >= session.target.RowCount()) {
+    session.Check(line, false, what, Num(session.target.RowCount()) + " rows");
+    return;
+  }
+  std::optional<std::string> got = session.target.Mark(row);
+  session.Check(line, got ? *got == want : want == "none", what, got ? Quote(*got) : std::string("none"));
+}
+
 void ExpectSelRows(Session& session, const Line& line) {
   std::vector<int> want;
   bool none = line.args.size() == 3 && line.args[2] == "none";
@@ -494,6 +513,7 @@ const std::vector<Command>& Kinds() {
       {"dialog", &ExpectDialog},     {"cursor", &ExpectCursor},
       {"window", &ExpectWindow},     {"file", &ExpectFile},
       {"config", &ExpectConfig},     {"backend", &ExpectBackend},
+      {"mark", &ExpectMark},
   };
   return kinds;
 }

@@ -352,6 +352,12 @@ int HeadlessTarget::Image(int row) {
   return Main()->Rows(*list)[row].image;
 }
 
+std::optional<std::string> HeadlessTarget::Mark(int row) {
+  Control* list = List();
+  if (!list || !Main()->Marked(*list, row)) return std::nullopt;
+  return list->markTip ? list->markTip(row) : std::string();
+}
+
 std::vector<int> HeadlessTarget::SelectedRows() {
   std::vector<int> rows;
   Control* list = List();

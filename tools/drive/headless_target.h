@@ -53,6 +53,7 @@ class HeadlessTarget final : public Target, public FontSource, public StatusHist
   int RowCount() override;
   std::string Cell(int row, int column) override;
   int Image(int row) override;
+  std::optional<std::string> Mark(int row) override;
   std::vector<int> SelectedRows() override;
   std::string Status(int pane) override;
   bool ToolbarEnabled(int index) override;

@@ -78,6 +78,8 @@ class Target {
   virtual int RowCount() = 0;
   virtual std::string Cell(int row, int column) = 0;
   virtual int Image(int row) = 0;  // -1 none
+  // A marked row's tip; nullopt when the row is not marked.
+  virtual std::optional<std::string> Mark(int row) = 0;
   virtual std::vector<int> SelectedRows() = 0;
   virtual std::string Status(int pane) = 0;
   virtual bool ToolbarEnabled(int index) = 0;

@@ -315,6 +315,7 @@ void WindowHost::SetUpList(Control& c, HWND hw) {
   for (size_t i = 0; i < cols.size(); ++i) lv.InsertColumn(static_cast<int>(i), cols[i].title, cols[i].width);
   PushListColours(c);
   lv.SetCount(form_.RowCount(c), LVSICF_NOSCROLL);
+  SetUpMarkTip(hw);
 }
 
 }  // namespace tavik::ui

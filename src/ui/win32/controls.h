@@ -180,6 +180,10 @@ class ListView : public Window {
   }
   int NextSelected(int after) const { return ListView_GetNextItem(h_, after, LVNI_SELECTED); }
   void Select(int row, bool on) { ListView_SetItemState(h_, row, on ? LVIS_SELECTED : 0, LVIS_SELECTED); }
+  void ShowAndFocus(int row) {
+    ListView_SetItemState(h_, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_EnsureVisible(h_, row, FALSE);
+  }
   void SelectAll(bool on) { Select(-1, on); }
   int TopIndex() const { return ListView_GetTopIndex(h_); }
   int CountPerPage() const { return ListView_GetCountPerPage(h_); }
@@ -205,6 +209,7 @@ class ListView : public Window {
   void SetExtendedStyle(DWORD style) { ListView_SetExtendedListViewStyle(h_, style); }
   void SetSmallImages(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }
   COLORREF TextColour() const { return ListView_GetTextColor(h_); }
+  COLORREF TextBackColour() const { return ListView_GetTextBkColor(h_); }
   COLORREF BackColour() const { return ListView_GetBkColor(h_); }
   void SetColours(COLORREF text, COLORREF back) {
     ListView_SetBkColor(h_, back);

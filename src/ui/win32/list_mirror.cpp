@@ -5,6 +5,7 @@
 #include "ui/win32/controls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
@@ -37,6 +38,8 @@ void WindowHost::ListCountChanged(Control& list) {
 }
 
 void WindowHost::ListRowChanged(Control& list, int row, int column) {
+  // A tip on show would speak of the row as it was.
+  if (row == tipRow_ && column == kMarkColumn && markTip_) SendMessageA(markTip_, TTM_POP, 0, 0);
   if (column < 0) column = ImageColumn();
   unsigned bit = column < 0 ? 0 : 1u << column;
   auto it =
@@ -48,6 +51,15 @@ void WindowHost::ListRowChanged(Control& list, int row, int column) {
     it->last = std::max(it->last, row);
     it->columns |= bit;
   }
+  if (!flushPosted_) {
+    flushPosted_ = true;
+    PostMessageA(hwnd_, kFlushMessage, 0, 0);
+  }
+}
+
+void WindowHost::ListRowShown(Control& list, int row) {
+  shownList_ = &list;
+  shownRow_ = row;
   if (!flushPosted_) {
     flushPosted_ = true;
     PostMessageA(hwnd_, kFlushMessage, 0, 0);
@@ -174,6 +186,12 @@ void WindowHost::FlushPending() {
         }
     }
   }
+  if (shownList_ && shownRow_ < form_.RowCount(*shownList_)) {
+    win::ListView lv(HwndOf(*shownList_));
+    // The keyboard goes on from there, as after a click on the row.
+    if (lv) lv.ShowAndFocus(shownRow_);
+  }
+  shownList_ = nullptr;
   --echo_;
   dirtyCounts_.clear();
   dirtyRows_.clear();
@@ -192,6 +210,83 @@ void WindowHost::ReadListSelection(Control& list) {
   for (int r = 0; r < n; ++r)
     if (rows[r].selected != (sel[r] != 0)) form_.SetRowSelected(list, r, sel[r] != 0);
   form_.SetObserver(saved);
+}
+
+// A marked row's reason shows in a tip while the pointer rests on the row.
+// The tip covers the whole list and asks for its text when it is about to
+// show; moving to another row takes the shown tip down, so that the next one
+// is asked for anew.
+void WindowHost::SetUpMarkTip(HWND list) {
+  markTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             0, 0, 0, 0, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!markTip_) return;
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(list);
+  tool.lpszText = LPSTR_TEXTCALLBACKA;
+  SendMessageA(markTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(markTip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK WindowHost::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  if (msg == WM_MOUSEMOVE) {
+    auto* host = reinterpret_cast<WindowHost*>(self);
+    LVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    int row = ListView_HitTest(h, &hit);
+    if (row != host->tipRow_) {
+      host->tipRow_ = row;
+      SendMessageA(host->markTip_, TTM_POP, 0, 0);
+    }
+  }
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+LRESULT WindowHost::MarkTipText(NMHDR* nm) {
+  if (nm->code != TTN_GETDISPINFOA && nm->code != TTN_GETDISPINFOW) return 0;
+  Control* list = ControlOf(reinterpret_cast<HWND>(nm->idFrom));
+  tipText_.clear();
+  // An unmarked row has no tip: an empty text shows none.
+  if (list && list->markTip && form_.Marked(*list, tipRow_)) tipText_ = list->markTip(tipRow_);
+  if (nm->code == TTN_GETDISPINFOA) {
+    reinterpret_cast<NMTTDISPINFOA*>(nm)->lpszText = tipText_.data();
+    return 0;
+  }
+  int n = MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, nullptr, 0);
+  tipWide_.assign(static_cast<size_t>(std::max(n, 1)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, tipWide_.data(), n);
+  reinterpret_cast<NMTTDISPINFOW*>(nm)->lpszText = tipWide_.data();
+  return 0;
+}
+
+// Custom draw only while a row is marked: the cell of kMarkColumn of a
+// marked row is drawn in red, every other cell as the list draws it.
+LRESULT WindowHost::ListCustomDraw(Control& list, NMLVCUSTOMDRAW* cd) {
+  switch (cd->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return form_.AnyMarked(list) ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+      return form_.Marked(list, static_cast<int>(cd->nmcd.dwItemSpec)) ? CDRF_NOTIFYSUBITEMDRAW
+                                                                       : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      win::ListView lv(cd->nmcd.hdr.hwndFrom);
+      cd->clrText = lv.TextColour();
+      cd->clrTextBk = lv.TextBackColour();
+      if (cd->iSubItem == kMarkColumn) {
+        cd->clrText = kMarkColour;
+        // An empty new name has no ink to colour: its cell is tinted.
+        const auto& rows = form_.Rows(list);
+        size_t row = cd->nmcd.dwItemSpec;
+        if (row < rows.size() && rows[row].cells[kMarkColumn].empty()) cd->clrTextBk = kEmptyMarkColour;
+      }
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
 }
 
 }  // namespace tavik::ui

@@ -378,6 +378,7 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT WindowHost::OnNotify(NMHDR* nm) {
+  if (markTip_ && nm->hwndFrom == markTip_) return MarkTipText(nm);
   if (nm->code == TTN_GETDISPINFOA && toolbar_) {
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(nm);
     int index = static_cast<int>(nm->idFrom) - kToolbarBase;
@@ -431,6 +432,8 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
     case LVN_ODSTATECHANGED:
       if (echo_ == 0) ReadListSelection(*c);
       return 0;
+    case NM_CUSTOMDRAW:
+      return ListCustomDraw(*c, reinterpret_cast<NMLVCUSTOMDRAW*>(nm));
     case NM_RCLICK:
       form_.UserRightClick(*c);
       return 0;

@@ -32,6 +32,8 @@ class WindowHost final : public FormObserver {
   HMENU MenuHandle(const Menu& menu) const;
   HACCEL accelerators() const { return accel_; }
   HIMAGELIST listImages() const { return listImages_; }
+  // The tip that tells why a marked row will fail.
+  HWND markTip() const { return markTip_; }
   // Position of a control inside its model parent, read from the real window.
   RECT ModelRectOf(const Control& c) const;
   POINT OriginOf(const Control* parent) const;  // model parent -> real parent client
@@ -44,6 +46,7 @@ class WindowHost final : public FormObserver {
   // A combo box's window also holds its dropped-down list, below the box.
   static constexpr int kComboDropHeight = 200;
   static constexpr int kToolbarBase = 4000;  // menu commands start above the toolbar's
+  static constexpr COLORREF kMarkColour = RGB(255, 0, 0), kEmptyMarkColour = RGB(255, 110, 110);
 
   // FormObserver
   void ControlChanged(Control& c, What what) override;
@@ -55,6 +58,7 @@ class WindowHost final : public FormObserver {
   void ListCountChanged(Control& list) override;
   void ListRowChanged(Control& list, int row, int column) override;
   void ListSelectionChanged(Control& list) override;
+  void ListRowShown(Control& list, int row) override;
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   // The window is known from its first message on, before CreateWindow returns.
@@ -88,6 +92,11 @@ class WindowHost final : public FormObserver {
   void RedrawListRows(HWND list, int first, int last, unsigned columns);
   static constexpr UINT kFlushMessage = WM_APP + 1;
   int ImageColumn() const;  // -1 when no column shows the rows' images
+  // Marked rows: their new name in red, and their reason in a tip.
+  void SetUpMarkTip(HWND list);
+  static LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  LRESULT MarkTipText(NMHDR* nm);
+  LRESULT ListCustomDraw(Control& list, NMLVCUSTOMDRAW* cd);
   void UpdateClientSize();
   void DockToolbar();
   LRESULT OnCommand(WPARAM wp, LPARAM lp);
@@ -123,7 +132,13 @@ class WindowHost final : public FormObserver {
   std::vector<DirtyRows> dirtyRows_;
   std::vector<Control*> dirtyCounts_;
   std::vector<Control*> dirtySelections_;
+  Control* shownList_ = nullptr;  // a row to bring into view, after the rest
+  int shownRow_ = -1;
   std::string scratch_;  // list view text handed out in LVN_GETDISPINFO
+  HWND markTip_ = nullptr;
+  int tipRow_ = -1;  // the row under the pointer
+  std::string tipText_;
+  std::wstring tipWide_;
 };
 
 }  // namespace tavik::ui

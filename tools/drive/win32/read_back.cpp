@@ -106,6 +106,82 @@ int Win32Target::Image(int row) {
   return image;
 }
 
+namespace {
+
+// Whether the rectangle of the window, as the screen shows it, holds ink
+// that is clearly red: text smoothed into the background still leans to red
+// well beyond black text or the list's colours.
+bool HasRedInk(HWND h, const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC dc = GetDC(h);
+  HDC mem = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  BitBlt(mem, 0, 0, width, height, dc, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = -height;
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  bool read = GetDIBits(mem, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                        DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(h, dc);
+  if (!read) return false;
+  for (uint32_t p : pixels) {
+    int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF, blue = p & 0xFF;
+    if (red - std::max(green, blue) > 100) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Read as a user sees it: the red of the row's new name, then the tip that
+// shows once the pointer rests on that cell.
+std::optional<std::string> Win32Target::Mark(int row) {
+  HWND list = ListHwnd();
+  if (!list) return std::nullopt;
+  RECT cell{};
+  bool red = false;
+  HWND tip = nullptr;
+  ui::RunOnUi([&] {
+    ListView_EnsureVisible(list, row, FALSE);
+    UpdateWindow(list);
+    ListView_GetSubItemRect(list, row, ui::kMarkColumn, LVIR_LABEL, &cell);
+    red = HasRedInk(list, cell);
+    if (WindowHost* host = MainHostUi()) tip = host->markTip();
+  });
+  if (!red || !tip) return std::nullopt;
+  POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+  POINT screen = at;
+  // A tip still up for another row goes first.
+  ui::RunOnUi([&] {
+    ClientToScreen(list, &screen);
+    SendMessageA(tip, TTM_POP, 0, 0);
+  });
+  SetCursorPos(screen.x, screen.y);
+  PostMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  // The tip shows after the system's hover delay.
+  std::string text;
+  for (int waited = 0; waited < 5000; waited += 20) {
+    bool shown = false;
+    ui::RunOnUi([&] {
+      shown = IsWindowVisible(tip) != 0;
+      if (shown) text = win::Window(tip).Text();
+    });
+    if (shown) return text;
+    Sleep(20);
+  }
+  return std::string();
+}
+
 std::vector<int> Win32Target::SelectedRows() {
   std::vector<int> rows;
   HWND h = ListHwnd();

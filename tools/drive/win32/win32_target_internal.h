@@ -69,6 +69,7 @@ class Win32Target final : public Target, public FontSource, public ScreenSource,
   int RowCount() override;
   std::string Cell(int row, int column) override;
   int Image(int row) override;
+  std::optional<std::string> Mark(int row) override;
   std::vector<int> SelectedRows() override;
   std::string Status(int pane) override;
   bool ToolbarEnabled(int index) override;
