@@ -20,9 +20,8 @@ void App::Start() {
   tagDialog = tags::TagDialogState{};
   main_ = std::make_unique<ui::Form>(ui::MainWindowDesc());
   ui::Form& f = *main_;
-  list_ = std::make_unique<filelist::FileList>(
-      filelist::ListContext{f, f[ui::kFileList], shell_, fs_, settings, exeDir_,
-                            [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
+  list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
+      f, f[ui::kFileList], shell_, fs_, settings, exeDir_, [this] { rulePages_->RefreshPreview(); }});
   rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
   batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
   WireEvents();
@@ -88,10 +87,8 @@ void App::ApplySettings() {
   font.heightPixels = 0;
   f.SetFont(list, font);
   // The menus are plain platform menus, so no menu colour follows the list.
-  RefreshPreview(0);
+  rulePages_->RefreshPreview();
   list_->UpdateStatusBar();
 }
-
-void App::RefreshPreview(int explicitFlag) { rulePages_->RefreshPreview(explicitFlag); }
 
 }  // namespace tavik::app

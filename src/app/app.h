@@ -40,7 +40,6 @@ class App {
 
   // Pushes Settings to the list view, refreshes the preview and the status bar.
   void ApplySettings();
-  void RefreshPreview(int explicitFlag);
   // The MP3 tag information dialog for the current selected item.
   void OpenTagDialog();
 

@@ -6,7 +6,6 @@ namespace tavik::app {
 namespace {
 const char kTitle[] = "Tavik批量更名器";
 const char kListMenu[] = "右键菜单";
-constexpr int kDeleteKey = 46;
 }  // namespace
 
 void App::WireListCommands() {
@@ -14,10 +13,10 @@ void App::WireListCommands() {
   auto onMenu = [&f](const char* caption, std::function<void()> run) {
     if (ui::MenuItem* item = f.FindMenuItem(caption)) item->onChosen = std::move(run);
   };
-  onMenu("选择目录(&D)...", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("选择目录(&D)...", [this] { list_->AddChosenDirectory(); });
   onMenu("添加文件(&N)...", [this] { list_->AddFiles(); });
-  onMenu("预览(&V)", [this] { RefreshPreview(1); });
-  onMenu("添加整个目录(&O)", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("预览(&V)", [this] { rulePages_->RefreshPreview(rename::PreviewRows::All); });
+  onMenu("添加整个目录(&O)", [this] { list_->AddChosenDirectory(); });
   onMenu("加入文件(&F)", [this] { list_->AddFiles(); });
   onMenu("删除选择的项目(&D)", [this] { list_->DeleteSelected(); });
   onMenu("清空列表(&E)", [this] { list_->ClearList(); });
@@ -37,7 +36,7 @@ void App::ToolbarClicked(int index) {
   ui::Form& f = *main_;
   switch (index) {
     case filelist::kDirectoryButton:
-      list_->AddDirectory(std::string(), false);
+      list_->AddChosenDirectory();
       break;
     case filelist::kAddFilesButton:
       list_->AddFiles();
@@ -55,7 +54,7 @@ void App::ToolbarClicked(int index) {
       break;
     }
     case filelist::kPreviewButton:
-      RefreshPreview(1);
+      rulePages_->RefreshPreview(rename::PreviewRows::All);
       break;
     case filelist::kRenameButton: {
       int32_t moved = batchMover_->RenameAll();
@@ -100,12 +99,10 @@ void App::ListDoubleClicked() {
 }
 
 void App::ListKey(const ui::KeyPress& key) {
-  if (key.key == ui::Key::Delete || key.code == kDeleteKey) {
+  if (key.code == ui::kDeleteKey)
     list_->DeleteSelected();
-    return;
-  }
-  bool isA = key.key == ui::Key::A || key.code == 'A';
-  if (isA && key.ctrl && !key.shift && !key.alt) list_->SelectAll();
+  else if (key.code == 'A' && key.ctrl && !key.shift && !key.alt)
+    list_->SelectAll();
 }
 
 }  // namespace tavik::app

@@ -14,6 +14,10 @@ namespace tavik::rename {
 
 enum Page { kGeneralPage = 0, kReplacePage = 1, kInsertPage = 2, kCasePage = 3, kMp3Page = 4 };
 
+// The rows a preview fills: after a change as many as the settings say
+// (the MP3 page fills all), on the preview command all of them.
+enum class PreviewRows { UpToCount, All };
+
 class RulePages {
  public:
   // fs reads the tags; settings is the process-wide record (clearing the
@@ -31,7 +35,7 @@ class RulePages {
   // every item and writes the "MP3标签状态" cells.
   void ComputeNewNames(int32_t n);
   void ComputeMp3Names();
-  void RefreshPreview(int explicitFlag);
+  void RefreshPreview(PreviewRows rows = PreviewRows::UpToCount);
 
   // Every page control's handler, the tab control's too.
   void WirePageControls();

@@ -160,12 +160,11 @@ struct ListRow {
   bool selected = false;
 };
 
-enum class Key { Other, Delete, A };
 struct KeyPress {
-  Key key = Key::Other;
-  int code = 0;  // virtual key code (46 for Delete, 65 for A)
+  int code = 0;  // virtual key code: 'A' to 'Z', '0' to '9', kDeleteKey, ...
   bool ctrl = false, shift = false, alt = false;
 };
+inline constexpr int kDeleteKey = 46;
 
 class Form;
 

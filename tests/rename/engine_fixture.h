@@ -38,7 +38,7 @@ class EngineTest : public ::testing::Test {
  protected:
   EngineTest()
       : list(filelist::ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
-                                   home.path(), [this](int e) { pages.RefreshPreview(e); }}),
+                                   home.path(), [this] { pages.RefreshPreview(); }}),
         pages(form, SystemFileSystem(), settings, list),
         mover(form, shell, SystemFileSystem(), list, pages) {
     DefaultSettings(settings);

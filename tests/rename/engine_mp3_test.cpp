@@ -71,7 +71,7 @@ TEST_F(Mp3EngineTest, PriorityBetweenTheTwoTagsAndTheGenreText) {
   // V2 first is the start-up choice.
   EXPECT_EQ(Names("#1-#6"), (V{"A2-Rock.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
   form.SetChecked(C("V1优先单选框"), true);
-  pages.RefreshPreview(0);
+  pages.RefreshPreview();
   EXPECT_EQ(Column(kNewName), (V{"A1-17.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
 }
 

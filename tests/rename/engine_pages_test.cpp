@@ -41,7 +41,7 @@ TEST_F(EngineTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
                         "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"};
   for (const char* box : nine) Set(box, "7");
   Set("增量编辑框", "3");
-  pages.RefreshPreview(0);
+  pages.RefreshPreview();
   // What automatic preview was while each box changed.
   std::vector<int32_t> seen;
   for (const char* box : nine) C(box).onChange = [&] { seen.push_back(settings.autoPreview); };
