@@ -5,7 +5,6 @@
 namespace tavik::app {
 
 using ui::Control;
-using ui::ControlType;
 
 App::App(ui::Shell& shell, FileSystem& fs, Profile& profile, std::string exeDir)
     : shell_(shell), fs_(fs), profile_(profile), exeDir_(std::move(exeDir)) {}
@@ -49,9 +48,8 @@ void App::OnCreated() {
   for (int i : {filelist::kUndoButton, filelist::kPreviewButton, filelist::kRenameButton})
     f.SetToolbarEnabled(i, false);
   rulePages_->ShowStartState();
-  genres.Fill();
   f.SetEnabled(f["拖放对象"], true);
-  f.SetTitle("Tavik批量更名器");
+  f.SetTitle(ui::kProgramTitle);
 }
 
 void App::OnSized() {

@@ -11,7 +11,6 @@
 #include "rename/rule_pages.h"
 #include "settings/settings.h"
 #include "tags/dialog/tag_dialog.h"
-#include "tags/genres.h"
 #include "ui/form.h"
 #include "ui/shell.h"
 
@@ -45,7 +44,6 @@ class App {
 
   // Process-wide state.
   Settings settings;
-  tags::GenreTables genres;
   tags::TagDialogState tagDialog;  // the MP3 dialog's change flags and genre positions
 
  private:

@@ -4,7 +4,6 @@
 namespace tavik::app {
 
 namespace {
-const char kTitle[] = "Tavik批量更名器";
 const char kListMenu[] = "右键菜单";
 }  // namespace
 
@@ -34,6 +33,9 @@ void App::WireListCommands() {
 
 void App::ToolbarClicked(int index) {
   ui::Form& f = *main_;
+  auto tell = [&](const std::string& text, ui::MsgIcon icon) {
+    shell_.ShowMessage(&f, ui::kProgramTitle, text, icon, ui::MsgButtons::Ok);
+  };
   switch (index) {
     case filelist::kDirectoryButton:
       list_->AddChosenDirectory();
@@ -47,10 +49,9 @@ void App::ToolbarClicked(int index) {
       if (!outcome.confirmed) break;
       int32_t total = list_->ItemCount();
       if (outcome.restored == total)
-        shell_.ShowMessage(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        tell("上一次的操作已经成功撤消！", ui::MsgIcon::Info);
       else
-        shell_.ShowMessage(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
-                           ui::MsgButtons::Ok);
+        tell(rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning);
       break;
     }
     case filelist::kPreviewButton:
@@ -60,10 +61,9 @@ void App::ToolbarClicked(int index) {
       int32_t moved = batchMover_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)
-        shell_.ShowMessage(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        tell("文件更名完毕！", ui::MsgIcon::Info);
       else
-        shell_.ShowMessage(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
-                           ui::MsgButtons::Ok);
+        tell(rename::RenameSummary(total, moved), ui::MsgIcon::Warning);
       break;
     }
     default:

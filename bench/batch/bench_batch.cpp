@@ -1,4 +1,4 @@
-// The file list and the rename engine against the system calls they stand
+// The file list and the batch mover against the system calls they stand
 // on: a directory of 100,000 files scanned into the list against a bare
 // readdir loop, RenameAll of 20,000 files against a bare loop of the same
 // rename(2) calls, and the peak memory of the headless program holding

@@ -1,4 +1,4 @@
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 
 namespace tavik::rename {
 namespace {
@@ -8,7 +8,7 @@ using filelist::kStatus;
 using filelist::kTagStatus;
 using V = std::vector<std::string>;
 
-TEST_F(EngineTest, GeneralPageReadsItsScopeAndBoxes) {
+TEST_F(RenameTest, GeneralPageReadsItsScopeAndBoxes) {
   AddFiles({"a.txt", "b.txt", "README"});
   pages.RefreshPreview();
   EXPECT_EQ(Column(kNewName), (V{"0.txt", "1.txt", "2"}));
@@ -33,7 +33,7 @@ TEST_F(EngineTest, GeneralPageReadsItsScopeAndBoxes) {
   EXPECT_EQ(Column(kNewName), (V{"a.bak1", "b.bak2", "READMEbak3"}));
 }
 
-TEST_F(EngineTest, GeneralNumbersFollowStartAndStepAlsoDownwards) {
+TEST_F(RenameTest, GeneralNumbersFollowStartAndStepAlsoDownwards) {
   AddFiles({"a", "b", "c", "d"});
   Set("文件名位数调节编辑框", "2");
   Set("起始量编辑框", "9");
@@ -49,7 +49,7 @@ TEST_F(EngineTest, GeneralNumbersFollowStartAndStepAlsoDownwards) {
   EXPECT_EQ(Column(kNewName), (V{"010", "06", "02", "0-2"}));
 }
 
-TEST_F(EngineTest, ReplaceInsertAndCasePagesReadTheirControls) {
+TEST_F(RenameTest, ReplaceInsertAndCasePagesReadTheirControls) {
   AddFiles({"Banana.avi", "ABBA.txt", "a.b.c"});
   Tab(kReplacePage);
   Set("查找内容编辑框", "a");
@@ -94,7 +94,7 @@ TEST_F(EngineTest, ReplaceInsertAndCasePagesReadTheirControls) {
   EXPECT_EQ(Column(kNewName), (V{"banana.Avi", "aBBA.Txt", "a.b.C"}));
 }
 
-TEST_F(EngineTest, CaseOnDoubleByteNamesKeepsTheirCharacters) {
+TEST_F(RenameTest, CaseOnDoubleByteNamesKeepsTheirCharacters) {
   // 豠 is 0xD8 0x61: its second byte is the value of "a".
   AddFiles({"abc中文d.txt", "豠x.txt"});
   Tab(kCasePage);
@@ -105,7 +105,7 @@ TEST_F(EngineTest, CaseOnDoubleByteNamesKeepsTheirCharacters) {
   EXPECT_EQ(Cell(1, kNewName), "豠X.TXT");
 }
 
-TEST_F(EngineTest, PreviewCountBoundsAutomaticRefreshesOnly) {
+TEST_F(RenameTest, PreviewCountBoundsAutomaticRefreshesOnly) {
   std::vector<std::string> names;
   for (int i = 0; i < 10; ++i) names.push_back("f" + std::to_string(i) + ".txt");
   AddFiles(names);
@@ -131,7 +131,7 @@ TEST_F(EngineTest, PreviewCountBoundsAutomaticRefreshesOnly) {
   EXPECT_EQ(Cell(9, kNewName), "p9.txt");
 }
 
-TEST_F(EngineTest, PreviewOffShowsNothingButTheRenameStillComputes) {
+TEST_F(RenameTest, PreviewOffShowsNothingButTheRenameStillComputes) {
   AddFiles({"a.txt", "b.txt"});
   settings.autoPreview = 0;
   pages.RefreshPreview();
@@ -142,14 +142,14 @@ TEST_F(EngineTest, PreviewOffShowsNothingButTheRenameStillComputes) {
   EXPECT_TRUE(Exists("1.txt"));
 }
 
-TEST_F(EngineTest, EmptyListLeavesEverythingAlone) {
+TEST_F(RenameTest, EmptyListLeavesEverythingAlone) {
   pages.RefreshPreview(PreviewRows::All);
   pages.ComputeNewNames(5);
   EXPECT_EQ(form.RowCount(C(ui::kFileList)), 0);
   EXPECT_TRUE(list.newNames.empty());
 }
 
-TEST_F(EngineTest, FirstPreviewAfterARenameClearsEveryStatus) {
+TEST_F(RenameTest, FirstPreviewAfterARenameClearsEveryStatus) {
   AddFiles({"a.txt", "b.txt", "taken"});
   Make("1.txt", "in the way");
   EXPECT_EQ(mover.RenameAll(), 2);
@@ -161,7 +161,7 @@ TEST_F(EngineTest, FirstPreviewAfterARenameClearsEveryStatus) {
   for (int r = 0; r < 3; ++r) EXPECT_EQ(Row(r).image, -1);
 }
 
-TEST_F(EngineTest, Mp3PageTakesEveryItemWhateverTheCount) {
+TEST_F(RenameTest, Mp3PageTakesEveryItemWhateverTheCount) {
   AddFiles({"a.wav", "b.txt", "c.ogg"});
   Tab(kMp3Page);
   Set("MP3命名规则编辑框", "#1");
@@ -174,7 +174,7 @@ TEST_F(EngineTest, Mp3PageTakesEveryItemWhateverTheCount) {
   EXPECT_EQ(list.newNames, (V{"", "", ""}));
 }
 
-TEST_F(EngineTest, OtherPagesLeaveNamesBeyondTheCountAlone) {
+TEST_F(RenameTest, OtherPagesLeaveNamesBeyondTheCountAlone) {
   AddFiles({"a", "b", "c"});
   list.newNames = {"x", "y", "z"};
   pages.ComputeNewNames(2);

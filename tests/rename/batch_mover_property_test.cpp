@@ -8,14 +8,14 @@
 #include <random>
 
 #include "filelist/test_dirs.h"
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 
 namespace tavik::rename {
 namespace {
 
 using filelist::kStatus;
 
-class EnginePropertyTest : public EngineTest {
+class BatchMoverPropertyTest : public RenameTest {
  protected:
   // Contents of the files directly in dir, sorted.
   std::vector<std::string> Contents(const std::string& dir) {
@@ -80,7 +80,7 @@ bool ModelMove(Files& files, const std::string& from, const std::string& to, boo
   return true;
 }
 
-TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
+TEST_F(BatchMoverPropertyTest, NothingIsLostAndEveryStatusIsTrue) {
   static const char* const kNames[] = {"a", "b",   "ab",  "ba",  "0",   "1",
                                        "2", "a.t", "b.t", "0.t", "1.t", "ab.t"};
   int renamedTotal = 0, refusedTotal = 0, restoredTotal = 0;
