@@ -349,6 +349,12 @@ class Form {
     int selectedCount = 0;
   };
   ListData& List(Control& list);
+  // One state of a control set, and the observer told.
+  template <typename T>
+  void Change(Control& c, T Control::*member, const T& value, FormObserver::What what) {
+    c.*member = value;
+    if (observer_) observer_->ControlChanged(c, what);
+  }
 
   const FormDesc* desc_;
   std::string title_;
