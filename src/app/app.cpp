@@ -5,7 +5,6 @@
 namespace tavik::app {
 
 using ui::Control;
-using ui::ControlType;
 
 App::App(ui::Shell& shell, FileSystem& fs, Profile& profile, std::string exeDir)
     : shell_(shell), fs_(fs), profile_(profile), exeDir_(std::move(exeDir)) {}
@@ -20,9 +19,8 @@ void App::Start() {
   tagDialog = tags::TagDialogState{};
   main_ = std::make_unique<ui::Form>(ui::MainWindowDesc());
   ui::Form& f = *main_;
-  list_ = std::make_unique<filelist::FileList>(
-      filelist::ListContext{f, f[ui::kFileList], shell_, fs_, settings, exeDir_,
-                            [this](int explicitFlag) { RefreshPreview(explicitFlag); }});
+  list_ = std::make_unique<filelist::FileList>(filelist::ListContext{
+      f, f[ui::kFileList], shell_, fs_, settings, exeDir_, [this] { rulePages_->RefreshPreview(); }});
   rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
   batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
   WireEvents();
@@ -50,9 +48,8 @@ void App::OnCreated() {
   for (int i : {filelist::kUndoButton, filelist::kPreviewButton, filelist::kRenameButton})
     f.SetToolbarEnabled(i, false);
   rulePages_->ShowStartState();
-  genres.Fill();
   f.SetEnabled(f["拖放对象"], true);
-  f.SetTitle("Tavik批量更名器");
+  f.SetTitle(ui::kProgramTitle);
 }
 
 void App::OnSized() {
@@ -88,10 +85,8 @@ void App::ApplySettings() {
   font.heightPixels = 0;
   f.SetFont(list, font);
   // The menus are plain platform menus, so no menu colour follows the list.
-  RefreshPreview(0);
+  rulePages_->RefreshPreview();
   list_->UpdateStatusBar();
 }
-
-void App::RefreshPreview(int explicitFlag) { rulePages_->RefreshPreview(explicitFlag); }
 
 }  // namespace tavik::app

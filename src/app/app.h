@@ -11,7 +11,6 @@
 #include "rename/rule_pages.h"
 #include "settings/settings.h"
 #include "tags/dialog/tag_dialog.h"
-#include "tags/genres.h"
 #include "ui/form.h"
 #include "ui/shell.h"
 
@@ -40,13 +39,11 @@ class App {
 
   // Pushes Settings to the list view, refreshes the preview and the status bar.
   void ApplySettings();
-  void RefreshPreview(int explicitFlag);
   // The MP3 tag information dialog for the current selected item.
   void OpenTagDialog();
 
   // Process-wide state.
   Settings settings;
-  tags::GenreTables genres;
   tags::TagDialogState tagDialog;  // the MP3 dialog's change flags and genre positions
 
  private:

@@ -23,7 +23,7 @@ void App::WireDialogCommands() {
       if (tags::IsMp3Name(name)) {
         OpenTagDialog();
       } else {
-        shell_.ShowMessage(main_.get(), "Tavik批量更名器", "抱歉，该文件不是MP3文件！", ui::MsgIcon::Warning,
+        shell_.ShowMessage(main_.get(), ui::kProgramTitle, "抱歉，该文件不是MP3文件！", ui::MsgIcon::Warning,
                            ui::MsgButtons::Ok);
       }
     };

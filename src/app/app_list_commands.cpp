@@ -4,10 +4,7 @@
 namespace tavik::app {
 
 namespace {
-const char kTitle[] = "Tavik批量更名器";
 const char kListMenu[] = "右键菜单";
-constexpr int kDeleteKey = 46;
-constexpr int kF3Key = 114;
 }  // namespace
 
 void App::WireListCommands() {
@@ -15,10 +12,10 @@ void App::WireListCommands() {
   auto onMenu = [&f](const char* caption, std::function<void()> run) {
     if (ui::MenuItem* item = f.FindMenuItem(caption)) item->onChosen = std::move(run);
   };
-  onMenu("选择目录(&D)...", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("选择目录(&D)...", [this] { list_->AddChosenDirectory(); });
   onMenu("添加文件(&N)...", [this] { list_->AddFiles(); });
-  onMenu("预览(&V)", [this] { RefreshPreview(1); });
-  onMenu("添加整个目录(&O)", [this] { list_->AddDirectory(std::string(), false); });
+  onMenu("预览(&V)", [this] { rulePages_->RefreshPreview(rename::PreviewRows::All); });
+  onMenu("添加整个目录(&O)", [this] { list_->AddChosenDirectory(); });
   onMenu("加入文件(&F)", [this] { list_->AddFiles(); });
   onMenu("删除选择的项目(&D)", [this] { list_->DeleteSelected(); });
   onMenu("清空列表(&E)", [this] { list_->ClearList(); });
@@ -36,9 +33,12 @@ void App::WireListCommands() {
 
 void App::ToolbarClicked(int index) {
   ui::Form& f = *main_;
+  auto tell = [&](const std::string& text, ui::MsgIcon icon) {
+    shell_.ShowMessage(&f, ui::kProgramTitle, text, icon, ui::MsgButtons::Ok);
+  };
   switch (index) {
     case filelist::kDirectoryButton:
-      list_->AddDirectory(std::string(), false);
+      list_->AddChosenDirectory();
       break;
     case filelist::kAddFilesButton:
       list_->AddFiles();
@@ -49,23 +49,21 @@ void App::ToolbarClicked(int index) {
       if (!outcome.confirmed) break;
       int32_t total = list_->ItemCount();
       if (outcome.restored == total)
-        shell_.ShowMessage(&f, kTitle, "上一次的操作已经成功撤消！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        tell("上一次的操作已经成功撤消！", ui::MsgIcon::Info);
       else
-        shell_.ShowMessage(&f, kTitle, rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning,
-                           ui::MsgButtons::Ok);
+        tell(rename::UndoSummary(total, outcome.restored), ui::MsgIcon::Warning);
       break;
     }
     case filelist::kPreviewButton:
-      RefreshPreview(1);
+      rulePages_->RefreshPreview(rename::PreviewRows::All);
       break;
     case filelist::kRenameButton: {
       int32_t moved = batchMover_->RenameAll();
       int32_t total = list_->ItemCount();
       if (moved == total)
-        shell_.ShowMessage(&f, kTitle, "文件更名完毕！", ui::MsgIcon::Info, ui::MsgButtons::Ok);
+        tell("文件更名完毕！", ui::MsgIcon::Info);
       else
-        shell_.ShowMessage(&f, kTitle, rename::RenameSummary(total, moved), ui::MsgIcon::Warning,
-                           ui::MsgButtons::Ok);
+        tell(rename::RenameSummary(total, moved), ui::MsgIcon::Warning);
       break;
     }
     default:
@@ -101,13 +99,12 @@ void App::ListDoubleClicked() {
 }
 
 void App::ListKey(const ui::KeyPress& key) {
-  if (key.key == ui::Key::Delete || key.code == kDeleteKey) {
+  if (key.code == ui::kDeleteKey)
     list_->DeleteSelected();
-    return;
-  }
-  bool isA = key.key == ui::Key::A || key.code == 'A';
-  if (isA && key.ctrl && !key.shift && !key.alt) list_->SelectAll();
-  if (key.code == kF3Key && !key.ctrl && !key.shift && !key.alt) SelectNextMarked();
+  else if (key.code == 'A' && key.ctrl && !key.shift && !key.alt)
+    list_->SelectAll();
+  else if (key.code == ui::kF3Key && !key.ctrl && !key.shift && !key.alt)
+    SelectNextMarked();
 }
 
 void App::SelectNextMarked() {

@@ -109,7 +109,7 @@ void FileList::AddFiles() {
     dirFile.reset();
   }
   AddPaths(paths);
-  ctx_.refreshPreview(0);
+  ctx_.refreshPreview();
   EnableListButtons();
   UpdateStatusBar();
 }
@@ -125,8 +125,11 @@ void FileList::AddPaths(const std::vector<std::string>& paths) {
   FillAppended(first, dirs);
 }
 
-void FileList::AddDirectory(std::string directory, bool given) {
-  if (!given) directory = ctx_.shell.BrowseForFolder(&ctx_.form, kBrowseTitle).value_or("");
+void FileList::AddChosenDirectory() {
+  AddDirectory(ctx_.shell.BrowseForFolder(&ctx_.form, kBrowseTitle).value_or(""));
+}
+
+void FileList::AddDirectory(std::string directory) {
   if (directory.empty()) return;
   ui::WaitCursor wait(ctx_.shell);
   int first = ItemCount();
@@ -134,7 +137,7 @@ void FileList::AddDirectory(std::string directory, bool given) {
   EnableListButtons();
   ScanDirectory(directory);
   FillRows(kOldNames | kPaths, first, ItemCount() - 1, directory);
-  ctx_.refreshPreview(0);
+  ctx_.refreshPreview();
   UpdateStatusBar();
 }
 
@@ -158,21 +161,6 @@ int32_t FileList::ScanDirectory(std::string directory) {
   return static_cast<int32_t>(oldNames.size() - before);
 }
 
-void FileList::AddDroppedFiles(const std::string& dropped) {
-  std::vector<std::string> paths;
-  size_t at = 0;
-  while (at < dropped.size()) {
-    size_t end = text::FindText(dropped, "\r\n", false, at);
-    if (end == text::npos) {
-      paths.push_back(dropped.substr(at));
-      break;
-    }
-    paths.push_back(dropped.substr(at, end - at));
-    at = end + 2;
-  }
-  AddDroppedPaths(paths);
-}
-
 void FileList::AddDroppedPaths(const std::vector<std::string>& paths) {
   ui::WaitCursor wait(ctx_.shell);
   int first = ItemCount();
@@ -187,10 +175,10 @@ void FileList::AddDroppedPaths(const std::vector<std::string>& paths) {
     }
   }
   FillAppended(first, dirs);
-  ctx_.refreshPreview(0);
+  ctx_.refreshPreview();
   EnableListButtons();
   UpdateStatusBar();
-  for (const std::string& p : rest) AddDirectory(p, true);
+  for (const std::string& p : rest) AddDirectory(p);
 }
 
 void FileList::FillRows(unsigned columns, int first, int last, const std::string& path) {

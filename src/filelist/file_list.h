@@ -30,7 +30,7 @@ enum ToolbarEntry : int {
 };
 
 // What the list's operations work with. refreshPreview is the rule pages'
-// RefreshPreview(explicit).
+// refresh after a change.
 struct ListContext {
   ui::Form& form;
   ui::Control& list;
@@ -38,7 +38,7 @@ struct ListContext {
   FileSystem& fs;
   const Settings& settings;
   std::string exeDir;
-  std::function<void(int)> refreshPreview;
+  std::function<void()> refreshPreview;
 };
 
 class FileList {
@@ -53,15 +53,14 @@ class FileList {
   void AddFiles();
   // Appends the chosen files, each with its own directory as path.
   void AddPaths(const std::vector<std::string>& paths);
-  // Asks for a directory unless given; appends its files (not its
-  // subdirectories).
-  void AddDirectory(std::string directory, bool given);
+  // Appends the files of a directory (not its subdirectories), asked for or
+  // given; nothing for "".
+  void AddChosenDirectory();
+  void AddDirectory(std::string directory);
   // Appends the names of the directory's files to the tables (not to the
   // rows); the number appended.
   int32_t ScanDirectory(std::string directory);
-  // Dropped paths, one per line ending in CR LF (the last line may lack it).
-  void AddDroppedFiles(const std::string& text);
-  // The same, already split: files first, then the directories.
+  // Dropped paths: the files first, then the directories.
   void AddDroppedPaths(const std::vector<std::string>& paths);
 
   // Writes the chosen cells of rows first..last (0-based); old names append

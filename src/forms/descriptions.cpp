@@ -57,7 +57,7 @@ std::vector<ComboItemDesc> GenreItems() {
 FormDesc MakeMainWindow() {
   FormDesc f;
   f.name = "main";
-  f.title = "Tavik批量更名器";
+  f.title = kProgramTitle;
   f.kind = FormKind::MainWindow;
   // The size the controls were laid out for (a client area of about
   // 590 x 375); start-up then gives the window 800 x 600, and the resize

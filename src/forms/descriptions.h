@@ -6,6 +6,8 @@
 
 namespace tavik::ui {
 
+inline constexpr char kProgramTitle[] = "Tavik批量更名器";  // the main window's, and every message box's
+
 const FormDesc& MainWindowDesc();
 // The main window's file list; its toolbar's entries are the file list's
 // (filelist::ToolbarEntry).

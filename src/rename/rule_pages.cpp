@@ -170,17 +170,18 @@ void RulePages::ComputeMp3Names() {
   }
 }
 
-void RulePages::RefreshPreview(int explicitFlag) {
+void RulePages::RefreshPreview(PreviewRows rows) {
   if (settings_.autoPreview != 1) return;
   const int32_t items = list_.ItemCount();
   int32_t n = items;
   // A negative count from a hand-edited config.ini previews nothing.
-  if (explicitFlag != 1 && settings_.previewAll != 1 && CurrentPage() != kMp3Page)
+  if (rows == PreviewRows::UpToCount && settings_.previewAll != 1 && CurrentPage() != kMp3Page)
     n = std::min(items, std::max<int32_t>(settings_.previewCount, 0));
   if (items == 0) return;
   ComputeNewNames(n);
   list_.FillRows(filelist::kNewNames, 0, n - 1, std::string());
-  MarkFailures(n, explicitFlag == 1);
+  // Every row is the explicit preview's, which also looks at the files anew.
+  MarkFailures(n, rows == PreviewRows::All);
 }
 
 void RulePages::MarkFailures(int32_t n, bool relist) {
@@ -216,7 +217,7 @@ std::string RulePages::MarkText(int row) {
 // below, page by page, do more.
 void RulePages::WirePageControls() {
   ui::Form& f = form_;
-  auto refresh = [this] { RefreshPreview(0); };
+  auto refresh = [this] { RefreshPreview(); };
   ui::Control& tabs = f["选择夹"];
   tabs.onSelChange = refresh;
   for (auto& c : f.controls()) {
@@ -229,7 +230,7 @@ void RulePages::WirePageControls() {
 
   auto scope = [this] {
     ApplyGeneralScope();
-    RefreshPreview(0);
+    RefreshPreview();
   };
   for (const char* name : {"常规文件名单选框", "常规扩展名单选框", "常规全部单选框"}) f[name].onClick = scope;
   f["常规清空按钮"].onClick = [this] { ClearGeneralPage(); };
@@ -238,7 +239,7 @@ void RulePages::WirePageControls() {
   f["保持一致选择框"].onClick = [this] { KeepEqualClicked(); };
   auto insertRadio = [this] {
     InsertRadiosChanged();
-    RefreshPreview(0);
+    RefreshPreview();
   };
   for (const char* name :
        {"插入文件名位置单选框", "插入文件名尾单选框", "插入扩展名位置单选框", "插入扩展名尾单选框"})
@@ -272,7 +273,7 @@ void RulePages::ClearGeneralPage() {
     for (const char* name : group->boxes) f.SetText(f[name], "");
   f.SetText(f["起始量编辑框"], "");
   settings_.autoPreview = saved;
-  RefreshPreview(0);
+  RefreshPreview();
 }
 
 void RulePages::KeepEqualClicked() {
@@ -293,7 +294,7 @@ void RulePages::InsertMainTextChanged() {
   ui::Form& f = form_;
   if (f["保持一致选择框"].checked)
     f.SetText(f["插入到扩展名的字符编辑框"], f["插入到文件名的字符编辑框"].text);
-  RefreshPreview(0);
+  RefreshPreview();
 }
 
 void RulePages::InsertRadiosChanged() {
@@ -311,7 +312,7 @@ void RulePages::Mp3RuleChanged() {
     return;
   }
   f.SetText(f["参照编辑框"], tags::Mp3ReferenceText(rule.text));
-  RefreshPreview(0);
+  RefreshPreview();
 }
 
 void RulePages::SchemeChosen() {

@@ -15,6 +15,10 @@ namespace tavik::rename {
 
 enum Page { kGeneralPage = 0, kReplacePage = 1, kInsertPage = 2, kCasePage = 3, kMp3Page = 4 };
 
+// The rows a preview fills: after a change as many as the settings say
+// (the MP3 page fills all), on the preview command all of them.
+enum class PreviewRows { UpToCount, All };
+
 class RulePages {
  public:
   // fs reads the tags; settings is the process-wide record (clearing the
@@ -33,7 +37,7 @@ class RulePages {
   void ComputeNewNames(int32_t n);
   void ComputeMp3Names();
   // Then marks the previewed rows whose move will fail.
-  void RefreshPreview(int explicitFlag);
+  void RefreshPreview(PreviewRows rows = PreviewRows::UpToCount);
   // Why the row's move will fail, as its tip says; empty when unmarked.
   std::string MarkText(int row);
   // What the batch's moves tell the check.

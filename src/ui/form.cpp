@@ -195,28 +195,23 @@ void Form::SetChecked(Control& c, bool checked) {
 }
 
 void Form::SetEnabled(Control& c, bool enabled) {
-  c.enabled = enabled;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Enabled);
+  Change(c, &Control::enabled, enabled, FormObserver::What::Enabled);
 }
 
 void Form::SetVisible(Control& c, bool visible) {
-  c.visible = visible;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Visible);
+  Change(c, &Control::visible, visible, FormObserver::What::Visible);
 }
 
 void Form::SetTextColour(Control& c, int32_t colour) {
-  c.textColour = colour;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Colour);
+  Change(c, &Control::textColour, colour, FormObserver::What::Colour);
 }
 
 void Form::SetBackColour(Control& c, int32_t colour) {
-  c.backColour = colour;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Colour);
+  Change(c, &Control::backColour, colour, FormObserver::What::Colour);
 }
 
 void Form::SetFont(Control& c, const Font& font) {
-  c.font = font;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Font);
+  Change(c, &Control::font, font, FormObserver::What::Font);
 }
 
 void Form::SetSelected(Control& c, int index) {
@@ -241,14 +236,10 @@ void Form::SetSelected(Control& c, int index) {
   }
 }
 
-void Form::SetRect(Control& c, const Rect& r) {
-  c.rect = r;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Rect);
-}
+void Form::SetRect(Control& c, const Rect& r) { Change(c, &Control::rect, r, FormObserver::What::Rect); }
 
 void Form::SetTag(Control& c, const std::string& tag) {
-  c.tag = tag;
-  if (observer_) observer_->ControlChanged(c, FormObserver::What::Tag);
+  Change(c, &Control::tag, tag, FormObserver::What::Tag);
 }
 
 void Form::SetFocus(Control& c) {

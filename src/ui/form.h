@@ -163,12 +163,12 @@ struct ListRow {
   bool selected = false;
 };
 
-enum class Key { Other, Delete, A };
 struct KeyPress {
-  Key key = Key::Other;
-  int code = 0;  // virtual key code (46 for Delete, 65 for A)
+  int code = 0;  // virtual key code: 'A' to 'Z', '0' to '9', kDeleteKey, ...
   bool ctrl = false, shift = false, alt = false;
 };
+inline constexpr int kDeleteKey = 46;
+inline constexpr int kF3Key = 114;
 
 class Form;
 
@@ -370,6 +370,12 @@ class Form {
   };
   void ClearMarks(Control& list, ListData& data);
   ListData& List(Control& list);
+  // One state of a control set, and the observer told.
+  template <typename T>
+  void Change(Control& c, T Control::*member, const T& value, FormObserver::What what) {
+    c.*member = value;
+    if (observer_) observer_->ControlChanged(c, what);
+  }
 
   const FormDesc* desc_;
   std::string title_;

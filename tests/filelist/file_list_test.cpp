@@ -20,7 +20,7 @@ class FileListTest : public ::testing::Test {
  protected:
   FileListTest()
       : list(ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings, home.path(),
-                         [this](int e) { refreshes.push_back(e); }}) {
+                         [this] { ++refreshes; }}) {
     DefaultSettings(settings);
     for (int i : {kUndoButton, kPreviewButton, kRenameButton}) form.SetToolbarEnabled(i, false);
   }
@@ -59,7 +59,7 @@ class FileListTest : public ::testing::Test {
   ui::HeadlessShell shell;
   ui::Form form{ui::MainWindowDesc()};
   Settings settings;
-  std::vector<int> refreshes;
+  int refreshes = 0;
   FileList list;
 };
 
@@ -84,7 +84,7 @@ TEST_F(FileListTest, AddFilesAppendsTheChosenFilesAndRemembersTheirDirectory) {
   std::string remembered;
   ASSERT_TRUE(ReadWholeFile(home / "dir.txt", &remembered));
   EXPECT_EQ(remembered, music + "\\\r\n");
-  EXPECT_EQ(refreshes, std::vector<int>{0});
+  EXPECT_EQ(refreshes, 1);
   EXPECT_TRUE(Enabled(kPreviewButton));
   EXPECT_TRUE(Enabled(kRenameButton));
   EXPECT_FALSE(Enabled(kUndoButton));
@@ -107,7 +107,7 @@ TEST_F(FileListTest, AddFilesAppendsTheChosenFilesAndRemembersTheirDirectory) {
 TEST_F(FileListTest, CancelledDialogAddsNothingButCreatesTheEmptyDirFile) {
   list.AddFiles();
   EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(refreshes.empty());
+  EXPECT_EQ(refreshes, 0);
   EXPECT_FALSE(Enabled(kRenameButton));
   EXPECT_EQ(shell.waitCalls, 0);
   std::string content = "?";
@@ -139,7 +139,7 @@ TEST_F(FileListTest, DirFileGivesItsFirstLineAndIsRewrittenWhole) {
 
 TEST_F(FileListTest, UnwritableHomeOpensTheDialogWithoutStartAndRemembersNothing) {
   FileList away(ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
-                            work / "missing\\home", [](int) {}});
+                            work / "missing\\home", [] {}});
   std::string d = Dir("d");
   shell.openAnswers.push_back(std::vector<std::string>{MakeFile(d + "\\x")});
   away.AddFiles();
@@ -168,17 +168,17 @@ TEST_F(FileListTest, AddDirectoryTakesFilesOnlyInEveryCallAndCountsThemTwice) {
   Dir("album\\sub");
   MakeFile(d + "\\sub\\deep.mp3");
   shell.folderAnswers.push_back(d);
-  list.AddDirectory("", false);
+  list.AddChosenDirectory();
   ASSERT_EQ(shell.folderRequests, std::vector<std::string>{"请选择一个目录"});
   ASSERT_EQ(Rows(), 2);
   std::vector<std::string> names = {Row(0).cells[kOldName], Row(1).cells[kOldName]};
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".hidden", "1.mp3"}));
   EXPECT_EQ(Row(0).cells[kPath], d + "\\");
-  EXPECT_EQ(refreshes, std::vector<int>{0});
+  EXPECT_EQ(refreshes, 1);
   EXPECT_EQ(shell.waitDepth, 0);
 
-  list.AddDirectory(d + "\\", true);  // already ending in "\": not doubled
+  list.AddDirectory(d + "\\");  // already ending in "\": not doubled
   ASSERT_EQ(Rows(), 4);
   EXPECT_EQ(Row(3).cells[kPath], d + "\\");
   EXPECT_EQ(form.status()[0].text, "4个文件");
@@ -189,7 +189,7 @@ TEST_F(FileListTest, DirectoryEndingInATrailByteStillGetsItsBackslash) {
   // 乗 is 0x81 0x5C: its second byte is the value of "\".
   std::string d = Dir("乗");
   MakeFile(d + "\\f.txt");
-  list.AddDirectory(d, true);
+  list.AddDirectory(d);
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Row(0).cells[kPath], d + "\\");
   EXPECT_EQ(WithBackslash("x\\乗"), "x\\乗\\");
@@ -198,13 +198,13 @@ TEST_F(FileListTest, DirectoryEndingInATrailByteStillGetsItsBackslash) {
 }
 
 TEST_F(FileListTest, CancelledBrowserAddsNothingAndAnEmptyDirectoryStillEnables) {
-  list.AddDirectory("", false);
-  EXPECT_TRUE(refreshes.empty());
+  list.AddChosenDirectory();
+  EXPECT_EQ(refreshes, 0);
   EXPECT_FALSE(Enabled(kRenameButton));
 
-  list.AddDirectory(Dir("empty"), true);
+  list.AddDirectory(Dir("empty"));
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(refreshes, std::vector<int>{0});
+  EXPECT_EQ(refreshes, 1);
   EXPECT_TRUE(Enabled(kRenameButton));
   EXPECT_TRUE(Enabled(kPreviewButton));
   EXPECT_EQ(form.status()[0].text, "0个文件");
@@ -215,7 +215,7 @@ TEST_F(FileListTest, DropAddsFilesFirstThenTheDroppedFolders) {
   MakeFile(d + "\\a.txt");
   MakeFile(d + "\\b.txt");
   MakeFile(folder + "\\inner.txt");
-  list.AddDroppedFiles(folder + "\r\n" + d + "\\a.txt\r\n" + work / "gone.txt" + "\r\n" + d + "\\b.txt\r\n");
+  list.AddDroppedPaths({folder, d + "\\a.txt", work / "gone.txt", d + "\\b.txt"});
   ASSERT_EQ(Rows(), 3);
   EXPECT_EQ(Row(0).cells[kOldName], "a.txt");
   EXPECT_EQ(Row(1).cells[kOldName], "b.txt");
@@ -223,13 +223,13 @@ TEST_F(FileListTest, DropAddsFilesFirstThenTheDroppedFolders) {
   EXPECT_EQ(Row(2).cells[kOldName], "inner.txt");
   EXPECT_EQ(Row(2).cells[kPath], folder + "\\");
   // Once for the files, once for each leftover entry (the missing one too).
-  EXPECT_EQ(refreshes, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(refreshes, 3);
   ExpectParallel();
   EXPECT_EQ(shell.waitDepth, 0);
 
-  // A single path comes without line end; files of two folders keep theirs.
+  // Files of two folders keep theirs.
   std::string other = Dir("other");
-  list.AddDroppedFiles(MakeFile(other + "\\c.txt"));
+  list.AddDroppedPaths({MakeFile(other + "\\c.txt")});
   list.AddDroppedPaths({d + "\\a.txt", other + "\\c.txt"});
   ASSERT_EQ(Rows(), 6);
   EXPECT_EQ(Row(3).cells[kPath], other + "\\");
@@ -238,7 +238,7 @@ TEST_F(FileListTest, DropAddsFilesFirstThenTheDroppedFolders) {
 }
 
 TEST_F(FileListTest, DropOfNothingThatExistsStillRefreshesAndEnables) {
-  list.AddDroppedFiles(work / "nothing");
+  list.AddDroppedPaths({work / "nothing"});
   EXPECT_EQ(Rows(), 0);
   EXPECT_TRUE(Enabled(kRenameButton));
   EXPECT_EQ(form.status()[0].text, "0个文件");

@@ -86,7 +86,7 @@ class FilterDialogTest : public ::testing::Test {
   Settings settings;
   Form main{ui::MainWindowDesc()};
   filelist::FileList list{filelist::ListContext{main, rows(), shell, SystemFileSystem(), settings, "",
-                                                [](int) {}}};
+                                                [] {}}};
 };
 
 TEST_F(FilterDialogTest, OpensWithRemoveSelectedAndCloseChecked) {

@@ -54,7 +54,6 @@ bool ParseKey(const std::string& s, ui::KeyPress* key) {
   if (k.code == 0 && rest.size() >= 2 && rest[0] == 'F' && ParseInt(rest.substr(1), &f) && f >= 1 && f <= 12)
     k.code = 111 + f;
   if (k.code == 0) return false;
-  k.key = k.code == 46 ? ui::Key::Delete : k.code == 65 ? ui::Key::A : ui::Key::Other;
   *key = k;
   return true;
 }

@@ -106,36 +106,36 @@ bool HeadlessTarget::Act(const std::function<bool()>& action) {
   return ok;
 }
 
-bool HeadlessTarget::Type(const std::string& control, const std::string& text) {
+bool HeadlessTarget::ActOn(const std::string& control, const std::function<bool(Control&)>& action) {
   return Act([&] {
     Control* c = shell_.Resolve(control);
-    if (!c || !ui::TakesTyping(c->type)) return false;
-    c->form->UserType(*c, text);
+    return c && action(*c);
+  });
+}
+
+bool HeadlessTarget::Type(const std::string& control, const std::string& text) {
+  return ActOn(control, [&](Control& c) {
+    if (!ui::TakesTyping(c.type)) return false;
+    c.form->UserType(c, text);
     return true;
   });
 }
 
 bool HeadlessTarget::Click(const std::string& control) {
-  return Act([&] {
-    Control* c = shell_.Resolve(control);
-    if (!c || !ui::TakesClick(c->type)) return false;
-    c->form->UserClick(*c);
+  return ActOn(control, [](Control& c) {
+    if (!ui::TakesClick(c.type)) return false;
+    c.form->UserClick(c);
     return true;
   });
 }
 
 bool HeadlessTarget::Choose(const std::string& control, int index) {
-  return Act([&] {
-    Control* c = shell_.Resolve(control);
-    if (!c || index < 0) return false;
-    if (ui::IsCombo(c->type)) {
-      if (index >= static_cast<int>(c->items.size())) return false;
-    } else if (c->type == ControlType::TabControl) {
-      if (index >= ui::PageCount(*c)) return false;
-    } else {
-      return false;
-    }
-    c->form->UserChoose(*c, index);
+  return ActOn(control, [&](Control& c) {
+    int count = ui::IsCombo(c.type)                 ? static_cast<int>(c.items.size())
+                : c.type == ControlType::TabControl ? ui::PageCount(c)
+                                                    : 0;
+    if (index < 0 || index >= count) return false;
+    c.form->UserChoose(c, index);
     return true;
   });
 }
@@ -203,36 +203,28 @@ bool HeadlessTarget::Rows(const std::vector<int>& rows) {
 }
 
 bool HeadlessTarget::Key(const std::string& control, const ui::KeyPress& key) {
-  return Act([&] {
-    Control* c = shell_.Resolve(control);
-    if (!c) return false;
+  return ActOn(control, [&](Control& c) {
     // The main window's message loop turns the menu bar's shortcuts into
     // their commands before any control sees the key; a dialog's has none.
-    if (c->form == Main() && shell_.Top() == c->form) {
-      if (ui::MenuItem* item = ShortcutItem(*c->form, key)) {
-        c->form->UserChooseMenu(*item);
-        return true;
-      }
-    }
-    c->form->UserKey(*c, key);
+    ui::MenuItem* item = c.form == Main() && shell_.Top() == c.form ? ShortcutItem(*c.form, key) : nullptr;
+    if (item)
+      c.form->UserChooseMenu(*item);
+    else
+      c.form->UserKey(c, key);
     return true;
   });
 }
 
 bool HeadlessTarget::DoubleClick(const std::string& control) {
-  return Act([&] {
-    Control* c = shell_.Resolve(control);
-    if (!c) return false;
-    c->form->UserDoubleClick(*c);
+  return ActOn(control, [](Control& c) {
+    c.form->UserDoubleClick(c);
     return true;
   });
 }
 
 bool HeadlessTarget::RightClick(const std::string& control) {
-  return Act([&] {
-    Control* c = shell_.Resolve(control);
-    if (!c) return false;
-    c->form->UserRightClick(*c);
+  return ActOn(control, [](Control& c) {
+    c.form->UserRightClick(c);
     return true;
   });
 }

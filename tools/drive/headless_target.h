@@ -74,6 +74,8 @@ class HeadlessTarget final : public Target, public FontSource, public StatusHist
   // Runs a user action; a popup menu that it opens stays open for the next
   // `menu`, any other action closes it.
   bool Act(const std::function<bool()>& action);
+  // Act on the named control; false when there is none.
+  bool ActOn(const std::string& control, const std::function<bool(ui::Control&)>& action);
 
   ui::HeadlessShell shell_;
   StatusHistory statusHistory_;

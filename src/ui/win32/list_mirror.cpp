@@ -28,13 +28,16 @@ int WindowHost::ImageColumn() const {
   return -1;
 }
 
+void WindowHost::PostFlush() {
+  if (flushPosted_) return;
+  flushPosted_ = true;
+  PostMessageA(hwnd_, kFlushMessage, 0, 0);
+}
+
 void WindowHost::ListCountChanged(Control& list) {
   if (std::find(dirtyCounts_.begin(), dirtyCounts_.end(), &list) == dirtyCounts_.end())
     dirtyCounts_.push_back(&list);
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
+  PostFlush();
 }
 
 void WindowHost::ListRowChanged(Control& list, int row, int column) {
@@ -51,10 +54,7 @@ void WindowHost::ListRowChanged(Control& list, int row, int column) {
     it->last = std::max(it->last, row);
     it->columns |= bit;
   }
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
+  PostFlush();
 }
 
 void WindowHost::ListRowShown(Control& list, int row) {
@@ -69,10 +69,7 @@ void WindowHost::ListRowShown(Control& list, int row) {
 void WindowHost::ListSelectionChanged(Control& list) {
   if (std::find(dirtySelections_.begin(), dirtySelections_.end(), &list) == dirtySelections_.end())
     dirtySelections_.push_back(&list);
-  if (!flushPosted_) {
-    flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
-  }
+  PostFlush();
 }
 
 // A themed scroll bar costs Wine 5 to 8 ms a draw, and a count that brings

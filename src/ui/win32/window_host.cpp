@@ -444,7 +444,6 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
       auto* kd = reinterpret_cast<NMLVKEYDOWN*>(nm);
       KeyPress k;
       k.code = kd->wVKey;
-      k.key = kd->wVKey == VK_DELETE ? Key::Delete : kd->wVKey == 'A' ? Key::A : Key::Other;
       k.ctrl = GetKeyState(VK_CONTROL) < 0;
       k.shift = GetKeyState(VK_SHIFT) < 0;
       k.alt = GetKeyState(VK_MENU) < 0;

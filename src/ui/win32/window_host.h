@@ -88,6 +88,7 @@ class WindowHost final : public FormObserver {
   // list_mirror.cpp
   void PushListColours(Control& c);
   void ReadListSelection(Control& list);
+  void PostFlush();  // once until the flush has run
   void SetListCount(HWND list, int count);
   void RedrawListRows(HWND list, int first, int last, unsigned columns);
   static constexpr UINT kFlushMessage = WM_APP + 1;

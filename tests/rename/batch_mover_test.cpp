@@ -1,5 +1,5 @@
 #include "filelist/test_dirs.h"
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 
 namespace tavik::rename {
 namespace {
@@ -21,7 +21,7 @@ std::string Marks(int n) {
   return s;
 }
 
-TEST_F(EngineTest, RenameMovesEveryFileAndRecordsWhatItWas) {
+TEST_F(RenameTest, RenameMovesEveryFileAndRecordsWhatItWas) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   Set("文件名前缀编辑框", "n");
   form.SetToolbarEnabled(filelist::kPreviewButton, false);
@@ -40,7 +40,7 @@ TEST_F(EngineTest, RenameMovesEveryFileAndRecordsWhatItWas) {
   EXPECT_GT(shell.waitCalls, 0);
 }
 
-TEST_F(EngineTest, CollisionsChainsAndSwapsFailWithoutOverwriting) {
+TEST_F(RenameTest, CollisionsChainsAndSwapsFailWithoutOverwriting) {
   // Step 0: every item wants "0.txt"; only the first gets it.
   AddFiles({"x.txt", "y.txt", "z.txt"});
   Set("增量编辑框", "0");
@@ -54,7 +54,7 @@ TEST_F(EngineTest, CollisionsChainsAndSwapsFailWithoutOverwriting) {
   EXPECT_EQ(list.undoNames, (V{"x.txt", "", ""}));
 }
 
-TEST_F(EngineTest, ChainAndSwapDependOnListOrder) {
+TEST_F(RenameTest, ChainAndSwapDependOnListOrder) {
   // 1 -> 2 while 2 still exists fails; 2 -> 3 works.
   AddFiles({"1", "2"});
   Set("起始量编辑框", "2");
@@ -74,7 +74,7 @@ TEST_F(EngineTest, ChainAndSwapDependOnListOrder) {
   EXPECT_EQ(Content("p1"), "p1");
 }
 
-TEST_F(EngineTest, NamesThatAreNotPlainFileNamesAreRefused) {
+TEST_F(RenameTest, NamesThatAreNotPlainFileNamesAreRefused) {
   // The files sit one level down, so a name climbing out stays in the test.
   ASSERT_TRUE(testing::MakeDirectory(Path("in")));
   ASSERT_TRUE(testing::MakeDirectory(Path("in\\sub")));
@@ -107,7 +107,7 @@ TEST_F(EngineTest, NamesThatAreNotPlainFileNamesAreRefused) {
   EXPECT_FALSE(Exists("q.txt"));
 }
 
-TEST_F(EngineTest, LockedAndMissingFilesFailAndTheRestGoOn) {
+TEST_F(RenameTest, LockedAndMissingFilesFailAndTheRestGoOn) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   ASSERT_TRUE(SystemFileSystem().Move(Path("c.txt"), Path("elsewhere")));
   {
@@ -123,7 +123,7 @@ TEST_F(EngineTest, LockedAndMissingFilesFailAndTheRestGoOn) {
   EXPECT_EQ(UndoSummary(5, 3), "文件总数：5 个文件\r\n\r\n3 个文件撤消成功！\r\n2 个文件撤消失败！");
 }
 
-TEST_F(EngineTest, ProgressGrowsInTwentiethsAndIsShownEachTime) {
+TEST_F(RenameTest, ProgressGrowsInTwentiethsAndIsShownEachTime) {
   std::vector<std::string> names;
   for (int i = 0; i < 7; ++i) names.push_back("s" + std::to_string(i));
   AddFiles(names);
@@ -139,7 +139,7 @@ TEST_F(EngineTest, ProgressGrowsInTwentiethsAndIsShownEachTime) {
   EXPECT_EQ(form.status()[1].text, "");  // the undo empties it itself
 }
 
-TEST_F(EngineTest, SixtyItemsKeepSixtyUndoEntries) {
+TEST_F(RenameTest, SixtyItemsKeepSixtyUndoEntries) {
   std::vector<std::string> names;
   for (int i = 0; i < 60; ++i) names.push_back("m" + std::to_string(i));
   AddFiles(names);
@@ -151,7 +151,7 @@ TEST_F(EngineTest, SixtyItemsKeepSixtyUndoEntries) {
   EXPECT_EQ(shell.progress.front(), Marks(1));
 }
 
-TEST_F(EngineTest, UndoAfterPartialFailureBringsBackWhatMoved) {
+TEST_F(RenameTest, UndoAfterPartialFailureBringsBackWhatMoved) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   Make("1.txt", "blocker");
   EXPECT_EQ(mover.RenameAll(), 2);
@@ -176,7 +176,7 @@ TEST_F(EngineTest, UndoAfterPartialFailureBringsBackWhatMoved) {
   EXPECT_EQ(list.undoNames, (V{"a.txt", "", "c.txt"}));
 }
 
-TEST_F(EngineTest, DeclinedUndoChangesNothing) {
+TEST_F(RenameTest, DeclinedUndoChangesNothing) {
   AddFiles({"a.txt"});
   EXPECT_EQ(mover.RenameAll(), 1);
   int waits = shell.waitCalls;
@@ -190,7 +190,7 @@ TEST_F(EngineTest, DeclinedUndoChangesNothing) {
   EXPECT_TRUE(form.toolbar()[filelist::kUndoButton].enabled);
 }
 
-TEST_F(EngineTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
+TEST_F(RenameTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
   AddFiles({"a", "b", "c"});
   EXPECT_EQ(mover.RenameAll(), 3);  // 0, 1, 2
   form.SetRowSelected(C(ui::kFileList), 0, true);
@@ -205,7 +205,7 @@ TEST_F(EngineTest, UndoPairsNamesWithTheirItemsAfterTheListChanged) {
   EXPECT_EQ(Content("0"), "a");  // left the list, stays as renamed
 }
 
-TEST_F(EngineTest, UndoNeverOverwritesAFileThatTookTheOldName) {
+TEST_F(RenameTest, UndoNeverOverwritesAFileThatTookTheOldName) {
   AddFiles({"a", "b"});
   EXPECT_EQ(mover.RenameAll(), 2);
   Make("a", "newcomer");
@@ -217,7 +217,7 @@ TEST_F(EngineTest, UndoNeverOverwritesAFileThatTookTheOldName) {
   EXPECT_EQ(list.oldNames, (V{"0", "b"}));
 }
 
-TEST_F(EngineTest, EmptyListRenamesAndUndoesNothing) {
+TEST_F(RenameTest, EmptyListRenamesAndUndoesNothing) {
   EXPECT_EQ(mover.RenameAll(), 0);
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);
   UndoOutcome out = mover.UndoLastBatch();
@@ -225,7 +225,7 @@ TEST_F(EngineTest, EmptyListRenamesAndUndoesNothing) {
   EXPECT_EQ(out.restored, 0);
 }
 
-TEST_F(EngineTest, Mp3ItemsWithoutNamesFailAndStayPut) {
+TEST_F(RenameTest, Mp3ItemsWithoutNamesFailAndStayPut) {
   AddFiles({"a.wav", "b.mp3"});  // b.mp3 holds no tag
   Tab(kMp3Page);
   Set("MP3命名规则编辑框", "#1-#2");

@@ -1,4 +1,4 @@
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 
 namespace tavik::rename {
 namespace {
@@ -8,7 +8,7 @@ using V = std::vector<std::string>;
 
 constexpr int32_t kGrey = 0x808080;
 
-TEST_F(EngineTest, ScopeButtonsGreyTheInactiveGroupAndRefresh) {
+TEST_F(RenameTest, ScopeButtonsGreyTheInactiveGroupAndRefresh) {
   AddFiles({"a.txt"});
   form.UserClick(C("常规扩展名单选框"));
   EXPECT_FALSE(C("文件名前缀编辑框").enabled);
@@ -34,14 +34,14 @@ TEST_F(EngineTest, ScopeButtonsGreyTheInactiveGroupAndRefresh) {
   EXPECT_EQ(Cell(0, kNewName), "0.txt");
 }
 
-TEST_F(EngineTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
+TEST_F(RenameTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
   AddFiles({"a.txt", "b.txt"});
   const char* nine[] = {"文件名前缀编辑框",     "文件名编辑框",     "文件名位数调节编辑框",
                         "文件名后缀编辑框",     "扩展名前缀编辑框", "新扩展名编辑框",
                         "扩展名位数调节编辑框", "扩展名后缀编辑框", "起始量编辑框"};
   for (const char* box : nine) Set(box, "7");
   Set("增量编辑框", "3");
-  pages.RefreshPreview(0);
+  pages.RefreshPreview();
   // What automatic preview was while each box changed.
   std::vector<int32_t> seen;
   for (const char* box : nine) C(box).onChange = [&] { seen.push_back(settings.autoPreview); };
@@ -60,7 +60,7 @@ TEST_F(EngineTest, ClearButtonEmptiesNineBoxesWithOnePreview) {
   EXPECT_EQ(Column(kNewName), (V{"0.txt", "3.txt"}));
 }
 
-TEST_F(EngineTest, KeepEqualCopiesTheMainInsertTextWhileTicked) {
+TEST_F(RenameTest, KeepEqualCopiesTheMainInsertTextWhileTicked) {
   AddFiles({"a.txt"});
   Tab(kInsertPage);
   ui::Control& mainText = C("插入到文件名的字符编辑框");
@@ -84,7 +84,7 @@ TEST_F(EngineTest, KeepEqualCopiesTheMainInsertTextWhileTicked) {
   EXPECT_EQ(Cell(0, kNewName), "Qa.YZtxt");
 }
 
-TEST_F(EngineTest, InsertRadiosEnableTheirPositionBoxes) {
+TEST_F(RenameTest, InsertRadiosEnableTheirPositionBoxes) {
   AddFiles({"abc.txt"});
   Tab(kInsertPage);
   Set("插入到文件名的字符编辑框", "X");
@@ -101,7 +101,7 @@ TEST_F(EngineTest, InsertRadiosEnableTheirPositionBoxes) {
   EXPECT_TRUE(C("插入扩展名位置编辑框").enabled);
 }
 
-TEST_F(EngineTest, Mp3RuleIsCutAt50BytesAndShownWithFieldNames) {
+TEST_F(RenameTest, Mp3RuleIsCutAt50BytesAndShownWithFieldNames) {
   ui::Control& rule = C("MP3命名规则编辑框");
   int changes = 0;
   std::string ascii60(60, 'x');
@@ -122,7 +122,7 @@ TEST_F(EngineTest, Mp3RuleIsCutAt50BytesAndShownWithFieldNames) {
   EXPECT_EQ(rule.text, std::string(48, 'y') + "歌");
 }
 
-TEST_F(EngineTest, SchemesAndFieldButtonsWriteTheRule) {
+TEST_F(RenameTest, SchemesAndFieldButtonsWriteTheRule) {
   AddFiles({"a.wav"});
   Tab(kMp3Page);
   ui::Control& combo = C("预定义方案组合框");

@@ -1,4 +1,4 @@
-// The file list and the rename engine against the system calls they stand
+// The file list and the batch mover against the system calls they stand
 // on: a directory of 100,000 files scanned into the list against a bare
 // readdir loop, RenameAll of 20,000 files against a bare loop of the same
 // rename(2) calls, and the peak memory of the headless program holding
@@ -100,7 +100,7 @@ double BareScan(const std::string& dir) {
 double ListScan(const std::string& home, const std::string& dir) {
   Program p(home);
   double t0 = NowSeconds();
-  p.app.list().AddDirectory(tavik::FromNativePath(dir), true);
+  p.app.list().AddDirectory(tavik::FromNativePath(dir));
   double t = NowSeconds() - t0;
   g_sink = g_sink + p.app.list().ItemCount();
   return t;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     Program p(home);
     p.app.settings.autoPreview = 1;
     p.app.settings.previewAll = 1;
-    p.app.list().AddDirectory(tavik::FromNativePath(scanDir), true);
+    p.app.list().AddDirectory(tavik::FromNativePath(scanDir));
     tavik::ui::Form& f = p.app.main();
     f.UserType(f["文件名编辑框"], "Holiday ");
     f.UserType(f["文件名位数调节编辑框"], "6");
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
       CreateFiles(ourDir, kRenameFiles);
       Program p(home);
       tavik::ui::Form& f = p.app.main();
-      p.app.list().AddDirectory(tavik::FromNativePath(ourDir), true);
+      p.app.list().AddDirectory(tavik::FromNativePath(ourDir));
       f.SetText(f["文件名编辑框"], "Holiday ");
       f.SetText(f["文件名位数调节编辑框"], "6");
       p.app.rulePages().ComputeNewNames(p.app.list().ItemCount());

@@ -1,5 +1,5 @@
 #include "filelist/test_dirs.h"
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -27,7 +27,7 @@ std::string V2(const char* title, const char* artist, const char* genre = "(17)"
   return tags::BuildId3v2(f) + kAudio;
 }
 
-class Mp3EngineTest : public EngineTest {
+class Mp3PageTest : public RenameTest {
  protected:
   // Files with the given bytes, listed in this order.
   void AddBytes(const std::vector<std::pair<std::string, std::string>>& files) {
@@ -45,7 +45,7 @@ class Mp3EngineTest : public EngineTest {
   }
 };
 
-TEST_F(Mp3EngineTest, RuleFieldsFromTheTag) {
+TEST_F(Mp3PageTest, RuleFieldsFromTheTag) {
   AddBytes({{"a.mp3", V1("T", "A")}, {"b.mp3", V1("T", "")}, {"c.mp3", V1("", "")}});
   EXPECT_EQ(Names("#1-#2"), (V{"A-T.mp3", "-T.mp3", "-.mp3"}));
   EXPECT_EQ(Names("#2 (#5)"), (V{"T (1999).mp3", "T (1999).mp3", " (1999).mp3"}));
@@ -55,7 +55,7 @@ TEST_F(Mp3EngineTest, RuleFieldsFromTheTag) {
   EXPECT_EQ(Column(kTagStatus), (V{"", "", ""}));
 }
 
-TEST_F(Mp3EngineTest, WhichItemsCountAsMp3AndWhichHaveTags) {
+TEST_F(Mp3PageTest, WhichItemsCountAsMp3AndWhichHaveTags) {
   AddBytes({{"song.Mp3", V1("T", "A")},
             {"song.mp3.bak", V1("T", "A")},
             {"x.wav", V1("T", "A")},
@@ -64,18 +64,18 @@ TEST_F(Mp3EngineTest, WhichItemsCountAsMp3AndWhichHaveTags) {
   EXPECT_EQ(Column(kTagStatus), (V{"", "非MP3文件", "非MP3文件", "无标签"}));
 }
 
-TEST_F(Mp3EngineTest, PriorityBetweenTheTwoTagsAndTheGenreText) {
+TEST_F(Mp3PageTest, PriorityBetweenTheTwoTagsAndTheGenreText) {
   AddBytes({{"both.mp3", V2("T2", "A2") + tags::BuildId3v1("T1", "A1", "", "", "", "", 17)},
             {"v2only.mp3", V2("T2", "A2")},
             {"v1only.mp3", V1("T1", "A1")}});
   // V2 first is the start-up choice.
   EXPECT_EQ(Names("#1-#6"), (V{"A2-Rock.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
   form.SetChecked(C("V1优先单选框"), true);
-  pages.RefreshPreview(0);
+  pages.RefreshPreview();
   EXPECT_EQ(Column(kNewName), (V{"A1-17.mp3", "A2-Rock.mp3", "A1-17.mp3"}));
 }
 
-TEST_F(Mp3EngineTest, EmptyRuleEmptiesNamesAndKeepsStatuses) {
+TEST_F(Mp3PageTest, EmptyRuleEmptiesNamesAndKeepsStatuses) {
   AddBytes({{"a.mp3", V1("T", "A")}, {"b.txt", "x"}});
   EXPECT_EQ(Names("#2"), (V{"T.mp3", ""}));
   EXPECT_EQ(Cell(1, kTagStatus), "非MP3文件");
@@ -83,7 +83,7 @@ TEST_F(Mp3EngineTest, EmptyRuleEmptiesNamesAndKeepsStatuses) {
   EXPECT_EQ(Cell(1, kTagStatus), "非MP3文件");
 }
 
-TEST_F(Mp3EngineTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
+TEST_F(Mp3PageTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
   AddBytes({{"gone.mp3", kAudio}, {"fine.mp3", V1("T", "A")}});
   EXPECT_EQ(Names("#2"), (V{"", "T.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "无标签");
@@ -98,7 +98,7 @@ TEST_F(Mp3EngineTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
   EXPECT_EQ(Cell(0, kTagStatus), "");
 }
 
-TEST_F(Mp3EngineTest, RenameUsesTheTagNames) {
+TEST_F(Mp3PageTest, RenameUsesTheTagNames) {
   AddBytes({{"track01.mp3", V1("Title", "Artist")}, {"notes.txt", "n"}});
   Names("#1-#2");
   EXPECT_EQ(mover.RenameAll(), 1);
@@ -107,7 +107,7 @@ TEST_F(Mp3EngineTest, RenameUsesTheTagNames) {
   EXPECT_EQ(list.oldNames, (V{"Artist-Title.mp3", "notes.txt"}));
 }
 
-TEST_F(Mp3EngineTest, TagTextWithASeparatorIsNeverUsedAsAPath) {
+TEST_F(Mp3PageTest, TagTextWithASeparatorIsNeverUsedAsAPath) {
   // One level down, so a name climbing out stays in the test.
   ASSERT_TRUE(testing::MakeDirectory(Path("in")));
   AddBytes({{"in\\a.mp3", V1("..\\escaped", "x")}});

@@ -34,11 +34,11 @@ class RecordingShell : public ui::HeadlessShell {
   std::vector<std::string> progress;
 };
 
-class EngineTest : public ::testing::Test {
+class RenameTest : public ::testing::Test {
  protected:
-  EngineTest()
+  RenameTest()
       : list(filelist::ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
-                                   home.path(), [this](int e) { pages.RefreshPreview(e); }}),
+                                   home.path(), [this] { pages.RefreshPreview(); }}),
         pages(form, SystemFileSystem(), settings, list),
         mover(form, shell, SystemFileSystem(), list, pages) {
     DefaultSettings(settings);

@@ -8,14 +8,14 @@
 #include <random>
 
 #include "filelist/test_dirs.h"
-#include "rename/engine_fixture.h"
+#include "rename/rename_fixture.h"
 
 namespace tavik::rename {
 namespace {
 
 using filelist::kStatus;
 
-class EnginePropertyTest : public EngineTest {
+class BatchMoverPropertyTest : public RenameTest {
  protected:
   // Contents of the files directly in dir, sorted.
   std::vector<std::string> Contents(const std::string& dir) {
@@ -80,7 +80,7 @@ bool ModelMove(Files& files, const std::string& from, const std::string& to, boo
   return true;
 }
 
-TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
+TEST_F(BatchMoverPropertyTest, NothingIsLostAndEveryStatusIsTrue) {
   static const char* const kNames[] = {"a", "b",   "ab",  "ba",  "0",   "1",
                                        "2", "a.t", "b.t", "0.t", "1.t", "ab.t"};
   int renamedTotal = 0, refusedTotal = 0, restoredTotal = 0;
@@ -170,7 +170,7 @@ TEST_F(EnginePropertyTest, NothingIsLostAndEveryStatusIsTrue) {
 // Batches built to fail in every way a move can: the rows the explicit
 // preview marks are exactly the rows the batch then fails, and each reason
 // is borne out by what the files and the other items did.
-TEST_F(EnginePropertyTest, MarksForetellExactlyTheFailedMoves) {
+TEST_F(BatchMoverPropertyTest, MarksForetellExactlyTheFailedMoves) {
   FileSystem& fs = SystemFileSystem();
   auto key = [&](const std::string& name) {
     std::string k;
@@ -247,7 +247,7 @@ TEST_F(EnginePropertyTest, MarksForetellExactlyTheFailedMoves) {
         Set("替换为编辑框", PickOf(kRepls));
         break;
     }
-    pages.RefreshPreview(1);
+    pages.RefreshPreview(PreviewRows::All);
     const int n = list.ItemCount();
     std::vector<std::string> marks(n);
     for (int i = 0; i < n; ++i) marks[i] = pages.MarkText(i);
