@@ -194,8 +194,9 @@ void MoveCheck::Check(size_t n, const std::vector<std::string>& oldNames,
     const int32_t self = static_cast<int32_t>(i);
     const uint64_t h = newHash_[i];
     size_t t = Find(h);
-    if (table_[t].hash == 0) {
-      Change(t, 0, -1);
+    const bool added = table_[t].hash == 0;
+    if (added) {
+      Change(t, 0, -1);  // put back as empty, whatever happens to it after
       table_[t].hash = h;
       ++used_;
     }
@@ -223,7 +224,12 @@ void MoveCheck::Check(size_t n, const std::vector<std::string>& oldNames,
     }
     const Slot& source = table_[s];
     Change(s, source.count - 1, source.holder == self || source.count == 1 ? -1 : source.holder);
-    Change(t, 1, -2 - self);
+    if (added) {
+      target.count = 1;
+      target.holder = -2 - self;
+    } else {
+      Change(t, 1, -2 - self);
+    }
   }
   // Back to the names as they stand.
   for (size_t k = undo_.size(); k-- > 0;) {
