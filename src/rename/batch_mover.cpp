@@ -64,7 +64,10 @@ bool WillTry(const std::string& target, bool back) {
 
 }  // namespace
 
-// The plan is every move the loop will try, written before the first.
+// The plan is every move the loop will try, written and synced once before
+// the first. After that a move costs one append of a few bytes: 10,000 of
+// them took 10 to 31 ms under Wine, against 60 to 120 s for the 10,000
+// moves of bench_e2e's batch there, where each new name reads the folder.
 bool BatchMover::OpenJournal(bool back, int32_t n, const std::vector<std::string>& targets) {
   if (!journal_) return false;
   journal_->Begin(back ? BatchKind::Undo : BatchKind::Rename);
