@@ -326,9 +326,11 @@ double BareMoves(const std::string& folder, const std::vector<std::pair<std::str
 
 // One round: Wine's cost per move makes each side take a minute. The bare
 // loop goes first and last, so that a machine slowing down or speeding up
-// during the round weighs on both sides alike.
+// during the round weighs on both sides alike. The program keeps its batch
+// journal in its home as it always does, so the journal's writes are in.
 bool Renaming(BenchShell& shell, const Folders& f) {
-  RealProgram real(shell, MakeHome(f, "rename"));
+  const std::string home = MakeHome(f, "rename");
+  RealProgram real(shell, home);
   real.AddFolder(f.ours);
   real.Type(kRuleBox, "Holiday ");
   real.Type(kDigitsBox, "6");
@@ -348,6 +350,8 @@ bool Renaming(BenchShell& shell, const Folders& f) {
   double oursBack = NowSeconds() - t0;
   double bareBack = BareMoves(f.bare, moves, true);
   if (bareThere < 0 || bareBack < 0) return Fail("rename: a bare move failed");
+  if (GetFileAttributesA((home + "\\rename.log").c_str()) != INVALID_FILE_ATTRIBUTES)
+    return Fail("rename: a batch left its journal behind");
   if (shell.messages.size() != 3 || shell.messages[0] != "文件更名完毕！" ||
       shell.messages[2] != "上一次的操作已经成功撤消！")
     return Fail("rename: the program did not move every file there and back");

@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include "platform/append_file.h"
+#include "rename/way_back.h"
 #include "text/gbk.h"
 
 namespace tavik::app {
@@ -23,9 +25,11 @@ void App::Start() {
       f, f[ui::kFileList], shell_, fs_, settings, exeDir_, [this] { rulePages_->RefreshPreview(); }});
   rulePages_ = std::make_unique<rename::RulePages>(f, fs_, settings, *list_);
   batchMover_ = std::make_unique<rename::BatchMover>(f, shell_, fs_, *list_, *rulePages_);
+  batchMover_->KeepJournal(SystemAppendFiles(), exeDir_);
   WireEvents();
   running_ = true;
   shell_.Show(f);
+  rename::OfferWayBack(f, shell_, fs_, SystemAppendFiles(), exeDir_);
 }
 
 void App::Exit() {

@@ -67,7 +67,7 @@ Driver::Driver(Target& target, DriverOptions options, std::ostream& out)
     : options_(std::move(options)), session_(target, out) {}
 
 Driver::~Driver() {
-  if (root_.empty()) return;
+  if (!ownsRoot_) return;
   if (options_.keepDirectories) {
     session_.report.out() << session_.report.file() << ": kept " << GbkToUtf8(root_) << "\n";
     return;
@@ -84,15 +84,27 @@ bool Driver::Load(const std::string& file) {
     session_.Fail(whole, "cannot read the script");
     return false;
   }
+  if (!options_.root.empty()) {
+    std::error_code ec;
+    fs::path dir = fs::absolute(FsPath(options_.root), ec);
+    fs::create_directories(dir / "work", ec);
+    fs::create_directories(dir / "home", ec);
+    if (fs::is_directory(dir / "work") && fs::is_directory(dir / "home")) {
+      root_ = ProgramPath(dir);
+      session_.work = ProgramPath(dir / "work");
+      session_.home = ProgramPath(dir / "home");
+    }
+  }
   std::random_device rd;
   fs::path base = fs::temp_directory_path();
-  for (int i = 0; i < 100 && root_.empty(); ++i) {
+  for (int i = 0; i < 100 && root_.empty() && options_.root.empty(); ++i) {
     fs::path dir = base / ("tavik-drive-" + std::to_string(rd()));
     std::error_code ec;
     if (fs::create_directory(dir, ec)) {
       fs::create_directory(dir / "work", ec);
       fs::create_directory(dir / "home", ec);
       root_ = ProgramPath(dir);
+      ownsRoot_ = true;
       session_.work = ProgramPath(dir / "work");
       session_.home = ProgramPath(dir / "home");
     }

@@ -52,6 +52,10 @@ class StatusHistory {
 struct DriverOptions {
   std::string backend = "headless";
   bool keepDirectories = false;  // leave $W and $H behind for a look
+  // The folder that holds $W and $H (as work and home), created when
+  // missing and kept afterwards, so that a run can continue where a killed
+  // one stopped. Empty: a fresh temporary one for each script.
+  std::string root;
 };
 
 class Driver {
@@ -85,6 +89,7 @@ class Driver {
   size_t next_ = 0;
   bool skipping_ = false;  // inside a block for another backend
   std::string root_;       // holds $W and $H
+  bool ownsRoot_ = false;  // made for this script, so removed with it
 };
 
 }  // namespace tavik::drive

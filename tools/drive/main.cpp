@@ -1,6 +1,7 @@
 // tavik-drive: plays driver scripts against the whole program.
-//   tavik-drive [--backend headless|win32] [--report FILE] [--keep] SCRIPT...
-// Each script runs in a fresh program with fresh $W and $H.
+//   tavik-drive [--backend headless|win32] [--report FILE] [--keep] [--root DIR] SCRIPT...
+// Each script runs in a fresh program with fresh $W and $H, or with those
+// under DIR, kept.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -10,6 +11,7 @@
 
 #include "drive/driver.h"
 #include "drive/headless_target.h"
+#include "platform/platform.h"
 #ifdef TAVIK_DRIVE_WIN32
 #include "drive/win32/win32_target.h"
 #endif
@@ -17,7 +19,8 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: tavik-drive [--backend headless|win32] [--report FILE] [--keep] SCRIPT...\n";
+  std::cerr
+      << "usage: tavik-drive [--backend headless|win32] [--report FILE] [--keep] [--root DIR] SCRIPT...\n";
   return 2;
 }
 
@@ -41,6 +44,13 @@ int main(int argc, char** argv) {
       options.backend = argv[++i];
     } else if (a == "--report" && i + 1 < argc) {
       report = argv[++i];
+    } else if (a == "--root" && i + 1 < argc) {
+      // The program's own form: GBK on Windows, "\tmp\x" for "/tmp/x" here.
+#ifdef _WIN32
+      options.root = argv[++i];
+#else
+      options.root = tavik::FromNativePath(argv[++i]);
+#endif
     } else if (a == "--keep") {
       options.keepDirectories = true;
     } else if (a.size() > 1 && a[0] == '-') {

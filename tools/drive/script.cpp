@@ -70,6 +70,9 @@ bool SplitLine(const std::string& line, std::vector<std::string>* args, std::str
           case 'n':
             arg += '\n';
             break;
+          case 't':
+            arg += '\t';
+            break;
           default:
             *error = std::string("unknown escape \\") + e + " in a quoted argument";
             return false;
