@@ -131,9 +131,17 @@ std::string InsertAt(std::string_view x, int position, std::string_view t) {
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
+  // Most names are ASCII, which one look at each byte settles: the preview
+  // asks this of every name at every keystroke.
+  static constexpr std::string_view kRefused = "\\/:*?\"<>|";
+  size_t ascii = 0;
+  while (ascii < name.size() && static_cast<unsigned char>(name[ascii]) < 0x80) {
+    char c = name[ascii++];
+    if (static_cast<unsigned char>(c) < 0x20 || kRefused.find(c) != std::string_view::npos) return false;
+  }
+  if (ascii == name.size()) return true;
   // By character, as the system converts the name: "\" and "|" may be trail
   // bytes, and a lead byte without its trail becomes "?" there.
-  static constexpr std::string_view kRefused = "\\/:*?\"<>|";
   for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
     char c = name[i];
     if (static_cast<unsigned char>(c) < 0x20 || text::IsLoneLead(name, i)) return false;

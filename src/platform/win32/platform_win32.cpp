@@ -190,20 +190,29 @@ class Win32FileSystem final : public FileSystem {
 
   void NameKey(std::string_view name, std::string& key) override {
     const std::vector<uint16_t>& fold = FoldTable();
-    key.clear();
-    for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
+    // Written in place: every previewed name is folded at every keystroke.
+    // A byte makes at most six: a byte pair that is no character stands as
+    // three units.
+    key.resize(name.size() * 6);
+    char* out = key.data();
+    auto put = [&out](uint16_t w) {
+      *out++ = static_cast<char>(w & 0xFF);
+      *out++ = static_cast<char>(w >> 8);
+    };
+    for (size_t i = 0; i < name.size();) {
       unsigned b = static_cast<unsigned char>(name[i]);
-      size_t at = text::CharLength(name, i) == 2 ? b << 8 | static_cast<unsigned char>(name[i + 1]) : b;
+      size_t length = b < 0x80 ? 1 : text::CharLength(name, i);
+      size_t at = length == 2 ? b << 8 | static_cast<unsigned char>(name[i + 1]) : b;
+      i += length;
       uint16_t w = fold[at];
       if (w == 0) {
-        key += '\xFF';  // no character: the bytes themselves, apart from every unit
-        key += '\xFF';
-        key += static_cast<char>(at >> 8);
+        put(0xFFFF);
+        put(static_cast<uint16_t>(at >> 8));
         w = static_cast<uint16_t>(at & 0xFF);
       }
-      key += static_cast<char>(w & 0xFF);
-      key += static_cast<char>(w >> 8);
+      put(w);
     }
+    key.resize(static_cast<size_t>(out - key.data()));
   }
 
   bool LengthFits(std::string_view folder, std::string_view name) override {
