@@ -35,7 +35,10 @@ void App::OpenTagDialog() {
   int row = main_->CurrentSelected(list);
   if (row < 0) return;
   const ui::ListRow& r = main_->Rows(list)[row];
-  tags::OpenTagDialog(shell_, *main_, fs_, r.cells[filelist::kPath] + r.cells[filelist::kOldName], tagDialog);
+  const std::string folder = r.cells[filelist::kPath], name = r.cells[filelist::kOldName];
+  tags::OpenTagDialog(shell_, *main_, fs_, folder + name, tagDialog);
+  // The dialog may have written the tags: the next refresh reads them.
+  rulePages_->knownTags().Forget(folder, name);
 }
 
 }  // namespace tavik::app

@@ -115,6 +115,7 @@ int32_t BatchMover::MoveEach(const Direction& direction, int32_t n) {
     if (ok) {
       ++moved;
       pages_.moveCheck().Moved(static_cast<size_t>(i), folder, oldNames[i], target);
+      pages_.knownTags().Moved(folder, oldNames[i], target);
       if (!back) undoNames[i] = std::move(oldNames[i]);
       oldNames[i] = target;
       form_.SetCell(list, i, kOldName, target);
@@ -140,6 +141,8 @@ int32_t BatchMover::RenameAll() {
   {
     ui::WaitCursor wait(shell_);
     const int32_t n = list_.ItemCount();
+    // Nothing is renamed from a tag read before the batch.
+    pages_.knownTags().ReadAllAgain();
     pages_.ComputeNewNames(n);
     moved = MoveEach({.back = false, .succeeded = "更名成功", .failed = "更名失败"}, n);
   }

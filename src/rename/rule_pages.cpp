@@ -38,7 +38,7 @@ const char* const kFieldButtons[] = {"艺术家超级按钮", "歌曲名超级�
 }  // namespace
 
 RulePages::RulePages(ui::Form& form, FileSystem& fs, Settings& settings, filelist::FileList& list)
-    : form_(form), fs_(fs), settings_(settings), list_(list), check_(fs) {
+    : form_(form), fs_(fs), settings_(settings), list_(list), check_(fs), known_(fs) {
   list_.context().list.markTip = [this](int row) { return MarkText(row); };
   list_.onListed = [this](const std::string& folder, std::span<const std::string> files,
                           std::span<const std::string> directories) {
@@ -148,15 +148,17 @@ void RulePages::ComputeMp3Names() {
       form_.SetCell(list, static_cast<int>(i), kTagStatus, status);
   };
   const size_t count = std::min(old.size(), static_cast<size_t>(form_.RowCount(list)));
+  const std::vector<ui::ListRow>& rows = form_.Rows(list);
+  known_.Bind(
+      list_.generation, count, [&rows](size_t i) -> const std::string& { return rows[i].cells[kPath]; }, old);
+  tags::Mp3Fields fields;
   for (size_t i = 0; i < count; ++i) {
     out[i].clear();
     if (!tags::IsMp3Name(old[i])) {
       setStatus(i, tags::kNotMp3Status);
       continue;
     }
-    tags::TagFields fields;
-    std::string path = form_.Rows(list)[i].cells[kPath] + old[i];
-    switch (tags::ReadTagsForItem(fs_, path, v1First, fields)) {
+    switch (known_.Lookup(i, rows[i].cells[kPath], old[i], v1First, fields)) {
       case tags::ReadResult::OpenFailed:
         break;  // the status stays as it was
       case tags::ReadResult::NoTag:
@@ -178,10 +180,16 @@ void RulePages::RefreshPreview(PreviewRows rows) {
   if (rows == PreviewRows::UpToCount && settings_.previewAll != 1 && CurrentPage() != kMp3Page)
     n = std::min(items, std::max<int32_t>(settings_.previewCount, 0));
   if (items == 0) return;
+  // Every row is the explicit preview's. Files may have changed behind the
+  // program's back; the user sees them as they are when asking for a
+  // preview, and the tags too when coming to the MP3 page.
+  const bool asked = rows == PreviewRows::All;
+  const int page = CurrentPage();
+  if (asked || (page == kMp3Page && refreshedPage_ != kMp3Page)) known_.ReadAllAgain();
+  refreshedPage_ = page;
   ComputeNewNames(n);
   list_.FillRows(filelist::kNewNames, 0, n - 1, std::string());
-  // Every row is the explicit preview's, which also looks at the files anew.
-  MarkFailures(n, rows == PreviewRows::All);
+  MarkFailures(n, asked);
 }
 
 void RulePages::MarkFailures(int32_t n, bool relist) {

@@ -9,6 +9,7 @@
 #include "rename/move_check.h"
 #include "rename/rules.h"
 #include "settings/settings.h"
+#include "tags/known_tags.h"
 #include "ui/form.h"
 
 namespace tavik::rename {
@@ -42,6 +43,9 @@ class RulePages {
   std::string MarkText(int row);
   // What the batch's moves tell the check.
   MoveCheck& moveCheck() { return check_; }
+  // The tags the MP3 page names from; the batch and the tag dialog keep
+  // them true.
+  tags::KnownTags& knownTags() { return known_; }
 
   // Every page control's handler, the tab control's too.
   void WirePageControls();
@@ -67,6 +71,8 @@ class RulePages {
   MoveCheck check_;
   uint64_t checkedGeneration_ = 0;
   std::vector<Forecast> forecasts_;
+  tags::KnownTags known_;
+  int refreshedPage_ = -1;
 };
 
 }  // namespace tavik::rename

@@ -43,36 +43,19 @@ std::vector<RulePiece> ParseMp3Rule(std::string_view rule) {
   return pieces;
 }
 
-std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const TagFields& f) {
+std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const Mp3Fields& fields) {
   std::string name;
   for (const RulePiece& piece : pieces) {
     name += piece.literal;
-    switch (piece.field) {
-      case 1:
-        name += f.artist;
-        break;
-      case 2:
-        name += f.title;
-        break;
-      case 3:
-        name += f.album;
-        break;
-      case 4:
-        name += f.track;
-        break;
-      case 5:
-        name += f.year;
-        break;
-      case 6:
-        name += f.genre;
-        break;
-      default:
-        break;
-    }
     if (piece.field == 0) break;
+    if (piece.field >= 1 && piece.field <= 6) name += fields[piece.field - 1];
   }
   if (!name.empty()) name += ".mp3";
   return name;
+}
+
+std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const TagFields& f) {
+  return BuildMp3Name(pieces, Mp3Fields{f.artist, f.title, f.album, f.track, f.year, f.genre});
 }
 
 std::string CutMp3Rule(std::string_view rule) { return text::CutBytes(rule, kMp3RuleMaxBytes); }

@@ -26,7 +26,11 @@ struct RulePiece {
 };
 // Empty rule: no pieces. Otherwise the last piece has field 0.
 std::vector<RulePiece> ParseMp3Rule(std::string_view rule);
+// The six naming fields in field-code order: artist, title, album, track,
+// year, genre.
+using Mp3Fields = std::array<std::string_view, 6>;
 // The pieces filled from the fields, with ".mp3" appended when not empty.
+std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const Mp3Fields& fields);
 std::string BuildMp3Name(const std::vector<RulePiece>& pieces, const TagFields& fields);
 // The rule with the placeholders replaced by the field names.
 std::string Mp3ReferenceText(std::string_view rule);

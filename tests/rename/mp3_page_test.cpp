@@ -87,15 +87,61 @@ TEST_F(Mp3PageTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
   AddBytes({{"gone.mp3", kAudio}, {"fine.mp3", V1("T", "A")}});
   EXPECT_EQ(Names("#2"), (V{"", "T.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "无标签");
-  // Now it has a tag but is gone: the old status stays.
+  // Now it has a tag but is gone: the old status stays. Changes behind the
+  // program's back show at the next explicit preview.
   ASSERT_TRUE(SystemFileSystem().Move(Path("gone.mp3"), Path("moved")));
+  pages.RefreshPreview(PreviewRows::All);
   EXPECT_EQ(Names("#2-#1"), (V{"", "T-A.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "无标签");
   // Back with a readable tag: the name comes from it and the mark goes.
   ASSERT_TRUE(testing::WriteWholeFile(Path("moved"), V1("N", "M")));
   ASSERT_TRUE(SystemFileSystem().Move(Path("moved"), Path("gone.mp3")));
+  pages.RefreshPreview(PreviewRows::All);
   EXPECT_EQ(Names("#2"), (V{"N.mp3", "T.mp3"}));
   EXPECT_EQ(Cell(0, kTagStatus), "");
+}
+
+// A keystroke, the priority and a change of the list read no file that was
+// read before; an explicit preview and a return to the page read them all.
+TEST_F(Mp3PageTest, TagsAreReadAgainOnlyWhenTheyMayHaveChanged) {
+  AddBytes({{"a.mp3", V1("T", "A")},
+            {"both.mp3", V2("T2", "A2") + tags::BuildId3v1("T1", "A1", "", "", "", "", 17)}});
+  EXPECT_EQ(Names("#1-#2"), (V{"A-T.mp3", "A2-T2.mp3"}));
+  const int opens = fs.opens;
+  EXPECT_EQ(Names("#2"), (V{"T.mp3", "T2.mp3"}));
+  Check("V1优先单选框");
+  pages.RefreshPreview();
+  EXPECT_EQ(Column(kNewName), (V{"T.mp3", "T1.mp3"}));
+  AddBytes({{"c.mp3", V1("T3", "A3")}});
+  pages.RefreshPreview();
+  EXPECT_EQ(Column(kNewName), (V{"T.mp3", "T1.mp3", "T3.mp3"}));
+  EXPECT_EQ(fs.opens, opens + 1);
+  list.RemoveItem(0);
+  pages.RefreshPreview();
+  EXPECT_EQ(Column(kNewName), (V{"T1.mp3", "T3.mp3"}));
+  EXPECT_EQ(fs.opens, opens + 1);
+
+  ASSERT_TRUE(testing::WriteWholeFile(Path("c.mp3"), V1("New", "A3")));
+  pages.RefreshPreview(PreviewRows::All);
+  EXPECT_EQ(Column(kNewName), (V{"T1.mp3", "New.mp3"}));
+  ASSERT_TRUE(testing::WriteWholeFile(Path("c.mp3"), V1("Newer", "A3")));
+  Tab(kGeneralPage);
+  pages.RefreshPreview();
+  EXPECT_EQ(Names("#2"), (V{"T1.mp3", "Newer.mp3"}));
+}
+
+// The batch reads the files as they are when it starts, and the tags stay
+// known under the names it gave.
+TEST_F(Mp3PageTest, BatchNamesFromTheTagsAsTheyStand) {
+  AddBytes({{"a.mp3", V1("T", "A")}, {"b.mp3", V1("U", "B")}});
+  EXPECT_EQ(Names("#1-#2"), (V{"A-T.mp3", "B-U.mp3"}));
+  ASSERT_TRUE(testing::WriteWholeFile(Path("a.mp3"), V1("N", "M")));
+  EXPECT_EQ(mover.RenameAll(), 2);
+  EXPECT_EQ(list.oldNames, (V{"M-N.mp3", "B-U.mp3"}));
+  const int opens = fs.opens;
+  AddBytes({{"c.mp3", V1("W", "C")}});
+  EXPECT_EQ(Names("#2"), (V{"N.mp3", "U.mp3", "W.mp3"}));
+  EXPECT_EQ(fs.opens, opens + 1);
 }
 
 TEST_F(Mp3PageTest, RenameUsesTheTagNames) {

@@ -34,13 +34,37 @@ class RecordingShell : public ui::HeadlessShell {
   std::vector<std::string> progress;
 };
 
+// The system's files, with the opens counted: a keystroke must not read
+// every file again.
+class CountingFileSystem final : public FileSystem {
+ public:
+  int opens = 0;
+  bool List(const std::string& d, const std::function<void(DirEntry&)>& on) override {
+    return fs_.List(d, on);
+  }
+  bool Exists(const std::string& path) override { return fs_.Exists(path); }
+  bool IsDirectory(const std::string& path) override { return fs_.IsDirectory(path); }
+  bool Move(const std::string& from, const std::string& to) override { return fs_.Move(from, to); }
+  std::unique_ptr<File> Open(const std::string& path, FileAccess a, FileShare s, FileCreate c) override {
+    ++opens;
+    return fs_.Open(path, a, s, c);
+  }
+  void NameKey(std::string_view name, std::string& key) override { fs_.NameKey(name, key); }
+  bool LengthFits(std::string_view folder, std::string_view name) override {
+    return fs_.LengthFits(folder, name);
+  }
+
+ private:
+  FileSystem& fs_ = SystemFileSystem();
+};
+
 class RenameTest : public ::testing::Test {
  protected:
   RenameTest()
-      : list(filelist::ListContext{form, form[ui::kFileList], shell, SystemFileSystem(), settings,
-                                   home.path(), [this] { pages.RefreshPreview(); }}),
-        pages(form, SystemFileSystem(), settings, list),
-        mover(form, shell, SystemFileSystem(), list, pages) {
+      : list(filelist::ListContext{form, form[ui::kFileList], shell, fs, settings, home.path(),
+                                   [this] { pages.RefreshPreview(); }}),
+        pages(form, fs, settings, list),
+        mover(form, shell, fs, list, pages) {
     DefaultSettings(settings);
     settings.autoPreview = 1;
     settings.previewAll = 1;
@@ -80,6 +104,7 @@ class RenameTest : public ::testing::Test {
 
   testing::TempDir home, work;
   RecordingShell shell;
+  CountingFileSystem fs;
   ui::Form form{ui::MainWindowDesc()};
   Settings settings;
   filelist::FileList list;
