@@ -6,6 +6,7 @@
 #include "tags/file_ops.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
+#include "tags/id3v2_frames.h"
 #include "text/gbk.h"
 
 namespace tavik::tags {
@@ -95,27 +96,6 @@ uint32_t BigEndian32(std::string_view s, size_t at) {
   return v;
 }
 
-// Start of the text after the byte-order mark of a UTF-16 frame. Some
-// writers put a marked description first, so a second mark wins.
-size_t AfterByteOrderMark(std::string_view content) {
-  constexpr std::string_view le("\xFF\xFE", 2), be("\xFE\xFF", 2);
-  size_t mark = content.find(le);
-  if (mark != std::string_view::npos) {
-    size_t second = content.find(le, mark + 2);
-    if (second != std::string_view::npos) {
-      mark = second;
-    } else if (size_t other = content.find(be); other != std::string_view::npos) {
-      mark = other;
-    }
-  } else if ((mark = content.find(be)) != std::string_view::npos) {
-    size_t second = content.find(be, mark + 2);
-    if (second != std::string_view::npos) mark = second;
-  } else {
-    mark = 1;
-  }
-  return mark + 2;
-}
-
 // A 2.4 size: four 7-bit groups; false when a byte has its high bit set.
 bool Synchsafe32(std::string_view s, size_t at, uint32_t* value) {
   *value = 0;
@@ -153,6 +133,19 @@ void AppendFrame(std::string& tag, const char* id, char flags, std::string_view 
   tag.append(text);
 }
 
+// The frame a field reads: the first one with its name that can be read
+// and, for the comment, the first without a description (other readers
+// take those with one for data such as iTunNORM), else the first.
+const frames::Frame* SourceOf(const std::vector<frames::Frame>& frames, std::string_view id) {
+  const frames::Frame* first = nullptr;
+  for (const frames::Frame& f : frames) {
+    if (f.id != id || f.sealed) continue;
+    if (id != "COMM" || !frames::Described(f)) return &f;
+    if (!first) first = &f;
+  }
+  return first;
+}
+
 }  // namespace
 
 std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value) {
@@ -174,26 +167,9 @@ int64_t Id3v2TagSize(File& file) {
 }
 
 std::string ReadFrameText(std::string_view tag, const char* id) {
-  size_t at = tag.find(std::string_view(id, 4));
-  if (at == std::string_view::npos) return {};
-  size_t start = std::min(tag.size(), at + 10);
-  std::string_view content = tag.substr(start, BigEndian32(tag, at + 4));
-  if (content.empty()) return {};
-
-  size_t skip = 0;
-  if (content[0] == 1) {
-    skip = AfterByteOrderMark(content);
-  } else if (id[0] == 'T') {
-    skip = 1;
-  } else {
-    // URL frames: encoding and description; COMM: also the language.
-    size_t zero = content.find('\0', id[0] == 'W' ? 1 : 4);
-    if (zero != std::string_view::npos) skip = zero + 1;
-  }
-  std::string out;
-  for (char c : content.substr(std::min(skip, content.size())))
-    if (c != 0) out += c;
-  return out;
+  auto frames = frames::Walk(tag);
+  const frames::Frame* f = SourceOf(frames, id);
+  return f ? frames::FieldText(*f) : std::string();
 }
 
 std::string ResolveGenre(std::string_view s) {
@@ -273,18 +249,14 @@ bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   if (!file.Seek(0, SeekFrom::Begin) || !file.Read(tag.data(), tag.size(), &got)) return false;
   tag.resize(got);
 
-  fields.title = ReadFrameText(tag, "TIT2");
-  fields.artist = ReadFrameText(tag, "TPE1");
-  fields.album = ReadFrameText(tag, "TALB");
-  fields.year = ReadFrameText(tag, "TYER");
-  fields.track = ReadFrameText(tag, "TRCK");
-  fields.genre = ReadFrameText(tag, "TCON");
-  fields.comment = ReadFrameText(tag, "COMM");
-  fields.origArtist = ReadFrameText(tag, "TOPE");
-  fields.rights = ReadFrameText(tag, "TCOP");
-  fields.composer = ReadFrameText(tag, "TCOM");
-  fields.url = ReadFrameText(tag, "WXXX");
-  fields.encodedBy = ReadFrameText(tag, "TENC");
+  auto frames = frames::Walk(tag);
+  for (const WrittenFrame& w : kWritten) {
+    const frames::Frame* f = SourceOf(frames, w.id);
+    fields.*w.slot = f ? frames::FieldText(*f) : std::string();
+  }
+  // Before 2.4 the date was split over TYER, TDAT and TIME.
+  if (const frames::Frame* date = SourceOf(frames, "TDRC"); date && !SourceOf(frames, "TYER"))
+    fields.year = text::CutBytes(frames::FieldText(*date), 4);
   if (tcon) *tcon = fields.genre;
   if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
   return true;

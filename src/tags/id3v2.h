@@ -1,5 +1,6 @@
-// The ID3v2 tag at the start of the file: read in any version with 8-bit
-// frame sizes, written as ID3v2.3.0 from a fixed template of twelve frames.
+// The ID3v2 tag at the start of the file: read in versions 2.2 to 2.4 as
+// other tag readers read it, written as ID3v2.3.0 from a fixed template of
+// twelve frames.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -20,6 +21,7 @@ bool HasId3v2(File& file);
 int64_t Id3v2TagSize(File& file);
 // tcon, when given, receives the TCON text as stored, before ResolveGenre.
 bool ReadId3v2(File& file, TagFields& fields, std::string* tcon = nullptr);
+// The GBK text of the frame a field of that name reads, empty when none.
 std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
 // The twelve frames, then the carried frames, then the padding.

@@ -20,10 +20,20 @@ std::string Frame(const std::string& id, const std::string& content) {
   return Frame(id, content, static_cast<uint32_t>(content.size()));
 }
 
+std::string Synchsafe(size_t n) {
+  auto s = EncodeSynchsafe(static_cast<uint32_t>(n));
+  return std::string(s.begin(), s.end());
+}
+std::string Frame24(const std::string& id, const std::string& content, char format = 0, char status = 0) {
+  return id + Synchsafe(content.size()) + status + format + content;
+}
+std::string Frame22(const std::string& id, const std::string& content) {
+  return id + std::string(2, '\0') + static_cast<char>(content.size()) + content;
+}
+
 // A tag header for the given body, synchsafe size, any version.
-std::string Tag(const std::string& body, char major = 3) {
-  auto s = EncodeSynchsafe(static_cast<uint32_t>(body.size()));
-  return std::string("ID3") + major + std::string(2, '\0') + std::string(s.begin(), s.end()) + body;
+std::string Tag(const std::string& body, char major = 3, char flags = 0) {
+  return std::string("ID3") + major + '\0' + flags + Synchsafe(body.size()) + body;
 }
 
 TagFields AllFields() {
@@ -150,7 +160,7 @@ TEST(Id3v2FrameText, SearchAndBounds) {
                           Frame("TIT2", std::string(1, '\0') + "Two"));
   EXPECT_EQ(ReadFrameText(twice, "TIT2"), "One");
   // Any other encoding byte is dropped for text frames; the rest is raw.
-  EXPECT_EQ(ReadFrameText(Tag(Frame("TPE1", "\x03\xE4\xB8\xAD")), "TPE1"), "\xE4\xB8\xAD");
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TPE1", "\x07\xE4\xB8\xAD")), "TPE1"), "\xE4\xB8\xAD");
 }
 
 TEST(Id3v2FrameText, Utf16Marks) {
@@ -159,8 +169,8 @@ TEST(Id3v2FrameText, Utf16Marks) {
   std::string t16be = std::string("\0T\0i", 4);
   EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", "\x01" + le + t16le)), "TIT2"), "Tit");
   EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", "\x01" + be + t16be)), "TIT2"), "Ti");
-  // No mark: the text starts at offset 3.
-  EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", std::string("\x01xyAB", 5))), "TIT2"), "AB");
+  // No mark: little-endian.
+  EXPECT_EQ(ReadFrameText(Tag(Frame("TIT2", std::string("\x01x\0y\0", 5))), "TIT2"), "xy");
   // A marked description comes first: the second mark starts the text.
   std::string comm = "\x01" "eng" + le + std::string("d\0\0\0", 4) + le + std::string("c\0", 2);
   EXPECT_EQ(ReadFrameText(Tag(Frame("COMM", comm)), "COMM"), "c");
@@ -227,10 +237,11 @@ TEST(Id3v2Read, OtherVersionsMissingTagsAndShortFiles) {
   MemoryFile none("no tag");
   EXPECT_FALSE(ReadId3v2(none, f));
   EXPECT_EQ(f.title, "keep");
-  // ID3v2.2 frames have three-letter names: present, but nothing to read.
-  MemoryFile v22(Tag(Frame("TT2", std::string(1, '\0') + "Title"), 2));
+  // ID3v2.2 frames have three-letter names.
+  MemoryFile v22(Tag(Frame22("TT2", std::string(1, '\0') + "Title") + Frame22("COM", std::string("\0eng\0c", 6)), 2));
   ASSERT_TRUE(ReadId3v2(v22, f));
-  EXPECT_EQ(f.title, "");
+  EXPECT_EQ(f.title, "Title");
+  EXPECT_EQ(f.comment, "c");
   // Frames past the tag's stated end are not part of it.
   std::string inTag = Tag(Frame("TIT2", std::string(1, '\0') + "In"));
   MemoryFile after(inTag + Frame("TPE1", std::string(1, '\0') + "Out"));
@@ -242,6 +253,55 @@ TEST(Id3v2Read, OtherVersionsMissingTagsAndShortFiles) {
   MemoryFile shortFile(full.substr(0, 30));
   ASSERT_TRUE(ReadId3v2(shortFile, f));
   EXPECT_EQ(f.title, "Cut");
+}
+
+// Frames are walked, not searched for, in every version and layout; texts
+// come out in GBK, "?" where a character has none.
+TEST(Id3v2Read, FramesAsOtherReadersReadThem) {
+  using namespace std::string_literals;
+  const std::string z(1, '\0'), art = Frame("TPE1", z + "Art"), art24 = Frame24("TPE1", z + "Art");
+  const std::string chapter = Frame("CHAP", "c1" + z + std::string(16, '\1') + Frame("TPE1", z + "In"));
+  const std::string ext23 = "\0\0\0\x06\0\0\0\0\0\0"s, ext24 = "\0\0\0\x06\x01\0"s;
+  const std::string dataLength = "\0\0\0\x05"s;  // of 01 FF FE 41 00, unsynchronised below
+  struct Case {
+    const char* what;
+    std::string tag;
+    std::string TagFields::*slot;
+    std::string want;
+  } cases[] = {
+      {"frame in a chapter", Tag(chapter + Frame("TIT2", z + "T")), &TagFields::artist, ""},
+      {"frame after a chapter", Tag(chapter + art), &TagFields::artist, "Art"},
+      {"2.4 synchsafe size", Tag(Frame24("COMM", z + "eng" + z + std::string(200, 'c')) + art24, 4),
+       &TagFields::artist, "Art"},
+      {"2.4 plain size", Tag(Frame("APIC", std::string(0x90, 'p')) + art24, 4), &TagFields::artist, "Art"},
+      {"2.4 plain size, synchsafe lands in data", Tag(Frame("APIC", std::string(300, '\0')) + art24, 4),
+       &TagFields::artist, "Art"},
+      {"extended-header flag, no header", Tag(art24, 4, 0x40), &TagFields::artist, "Art"},
+      {"2.3 extended header", Tag(ext23 + art, 3, 0x40), &TagFields::artist, "Art"},
+      {"2.4 extended header", Tag(ext24 + art24, 4, 0x40), &TagFields::artist, "Art"},
+      {"2.3 unsynchronised", Tag(Frame("TPE1", "\x01\xFE\xFF\0\0A\0B"s, 7), 3, '\x80'), &TagFields::artist,
+       "AB"},
+      {"2.4 unsynchronised frame", Tag(Frame24("TPE1", dataLength + "\x01\xFF\0\xFE\x41\0"s, 3), 4),
+       &TagFields::artist, "A"},
+      {"UTF-8", Tag(Frame24("TPE1", "\x03\x42\x65yonc\xC3\xA9"s), 4), &TagFields::artist, "Beyoncé"},
+      {"UTF-16 without GBK form", Tag(Frame("TPE1", "\x01\xFF\xFEh\0\xE4\0\x3D\xD8\0\xDE\x2D\x4E"s)),
+       &TagFields::artist, "h???中"},
+      {"UTF-16BE", Tag(Frame24("TPE1", "\x02\0B\0j"s), 4), &TagFields::artist, "Bj"},
+      {"comment without description first",
+       Tag(Frame("COMM", z + "engiTunNORM" + z + " 44E") + Frame("COMM", z + "eng" + z + "real")),
+       &TagFields::comment, "real"},
+      {"comment with description alone", Tag(Frame("COMM", z + "engCDDB" + z + "9a")), &TagFields::comment,
+       "9a"},
+      {"year in 2.4", Tag(Frame24("TDRC", z + "2005-03-14"), 4), &TagFields::year, "2005"},
+      {"year from TYER first", Tag(Frame24("TDRC", z + "2005") + Frame24("TYER", z + "1999"), 4),
+       &TagFields::year, "1999"},
+  };
+  for (const Case& c : cases) {
+    MemoryFile file(c.tag + "\xFF\xFB\x90\x64"s);
+    TagFields f;
+    ASSERT_TRUE(ReadId3v2(file, f)) << c.what;
+    EXPECT_EQ(f.*c.slot, c.want) << c.what;
+  }
 }
 
 TEST(Id3v2Write, LengthsAfterWritingAndRewriting) {
@@ -279,10 +339,7 @@ TEST(Id3v2Write, WalksTheOldFramesToKeepThem) {
   EXPECT_EQ(rewrite(Tag(Frame("TIT2", z + "Old") + priv + Frame("TCON", z) + txxx + z + z)),
             WithFrames(f, priv + txxx));
   // 2.4: synchsafe sizes become 8-bit ones; format flags drop the frame.
-  auto v24 = [&](std::string id, const std::string& content, char format) {
-    auto s = EncodeSynchsafe(static_cast<uint32_t>(content.size()));
-    return id + std::string(s.begin(), s.end()) + z + format + content;
-  };
+  auto v24 = [&](std::string id, const std::string& content, char format) { return Frame24(id, content, format); };
   EXPECT_EQ(rewrite(Tag(v24("APIC", big, 0) + v24("TXXX", "x", 0x01) + v24("TDRC", "y", 0x40), 4)),
             WithFrames(f, Frame("APIC", big)));
   EXPECT_EQ(rewrite(Tag(Frame("PIC", big), 2)), BuildId3v2(f));

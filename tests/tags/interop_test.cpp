@@ -273,7 +273,7 @@ print("saved=1")
       EXPECT_EQ(f.artist, "Mutagen Artist");
       EXPECT_EQ(f.album, "Mutagen Album");
       EXPECT_EQ(f.track, "3/9");
-      EXPECT_EQ(f.year, version == 3 ? "2005" : "");
+      EXPECT_EQ(f.year, "2005");
       EXPECT_EQ(f.genre, "Rock");
       EXPECT_EQ(f.comment, "Mutagen comment");
       EXPECT_EQ(f.origArtist, "Mutagen Orig");
