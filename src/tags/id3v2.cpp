@@ -89,31 +89,11 @@ constexpr WrittenFrame kWritten[] = {
     {"TIT2", 0x00, kTextFixed, &TagFields::title},
 };
 
-uint32_t BigEndian32(std::string_view s, size_t at) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i)
-    v = (v << 8) | (at + i < s.size() ? static_cast<unsigned char>(s[at + i]) : 0u);
-  return v;
-}
-
-// A 2.4 size: four 7-bit groups; false when a byte has its high bit set.
-bool Synchsafe32(std::string_view s, size_t at, uint32_t* value) {
-  *value = 0;
-  for (size_t i = 0; i < 4; ++i) {
-    auto b = static_cast<unsigned char>(s[at + i]);
-    if (b >= 0x80) return false;
-    *value = (*value << 7) | b;
-  }
-  return true;
-}
-
-bool IsFrameId(std::string_view id) {
-  for (char c : id)
-    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-  return true;
-}
-
-bool IsWrittenId(std::string_view id) {
+// The frames the template writes for text fields; a rewrite carries no
+// other frame of these names. COMM and WXXX may come more than once, with
+// descriptions.
+bool IsTemplateText(std::string_view id) {
+  if (id == "COMM" || id == "WXXX") return false;
   for (const WrittenFrame& w : kWritten)
     if (id == w.id) return true;
   return false;
@@ -144,6 +124,42 @@ const frames::Frame* SourceOf(const std::vector<frames::Frame>& frames, std::str
     if (!first) first = &f;
   }
   return first;
+}
+
+void AppendFrame(std::string& tag, const frames::Frame& f) {
+  tag.append(f.id);
+  AppendBigEndian32(tag, static_cast<uint32_t>(f.content.size()));
+  tag += static_cast<char>(f.status);
+  tag += static_cast<char>(f.format);
+  tag.append(f.content);
+}
+
+// A frame as a rewrite writes it in ID3v2.3: none when it is cut short, has
+// no 2.3 form, is empty or asks to be discarded when the tag changes; 2.4's
+// dates become the frames 2.3 splits them into.
+std::vector<frames::Frame> V23Forms(const frames::Frame& f) {
+  if (!f.whole || !f.carried || f.content.empty() || (f.status & 0x80)) return {};
+  if ((f.id != "TDRC" && f.id != "TDOR") || f.format) {
+    frames::Frame g = f;
+    g.content = frames::ToUtf16(f);
+    return {g};
+  }
+  std::vector<frames::Frame> out;
+  auto part = [&](const char* id, const std::string& text) {
+    if (text.empty()) return;
+    frames::Frame& g = out.emplace_back();
+    g.id = id;
+    g.status = f.status;
+    g.content = '\0' + text;
+  };
+  // yyyy-MM-ddTHH:mm: TYER yyyy, TDAT ddMM, TIME HHmm; TDOR's year is TORY.
+  const std::string date = frames::FieldText(f);
+  part(f.id == "TDRC" ? "TYER" : "TORY", text::CutBytes(date, 4));
+  if (f.id == "TDRC" && date.size() >= 10 && date[4] == '-' && date[7] == '-')
+    part("TDAT", date.substr(8, 2) + date.substr(5, 2));
+  if (f.id == "TDRC" && date.size() >= 16 && date[10] == 'T' && date[13] == ':')
+    part("TIME", date.substr(11, 2) + date.substr(14, 2));
+  return out;
 }
 
 }  // namespace
@@ -185,55 +201,15 @@ std::string ResolveGenre(std::string_view s) {
 }
 
 std::string CarriedFrames(std::string_view tag) {
+  const auto frames = frames::Walk(tag);
   std::string out;
-  if (tag.size() < kId3v2HeaderSize) return out;
-  const auto major = static_cast<unsigned char>(tag[3]);
-  const auto flags = static_cast<unsigned char>(tag[5]);
-  // 2.2 frames have no 2.3 form; unsynchronised frames would be written
-  // into a tag that does not say so.
-  if ((major != 3 && major != 4) || (flags & 0x80)) return out;
-  size_t at = kId3v2HeaderSize;
-  if (flags & 0x40) {
-    // Extended header: its size leaves out its own 4 bytes in 2.3 only.
-    uint32_t n = 0;
-    if (tag.size() - at < 4) return out;
-    if (major == 3)
-      n = BigEndian32(tag, at);
-    else if (!Synchsafe32(tag, at, &n))
-      return out;
-    const uint64_t skip = uint64_t{n} + (major == 3 ? 4 : 0);
-    if (skip > tag.size() - at) return out;
-    at += static_cast<size_t>(skip);
-  }
-  // Padding, a name that is no frame name or a frame running past the tag
-  // ends the walk: what follows cannot be told apart safely.
-  while (tag.size() - at >= 10) {
-    const size_t start = at;
-    std::string_view id = tag.substr(at, 4);
-    if (!IsFrameId(id)) break;
-    uint32_t size = 0;
-    if (major == 3)
-      size = BigEndian32(tag, at + 4);
-    else if (!Synchsafe32(tag, at + 4, &size))
-      break;
-    if (size > tag.size() - at - 10) break;
-    at += 10 + size;
-    // A frame has at least one byte of content.
-    if (IsWrittenId(id) || size == 0) continue;
-    if (major == 3) {
-      out.append(tag.substr(start, at - start));
-      continue;
-    }
-    // 2.4: the status flags sit one bit lower than in 2.3. The format flags
-    // (grouping, compression, encryption, unsynchronisation, data length)
-    // change the content's layout, so such frames are dropped.
-    const auto status = static_cast<unsigned char>(tag[start + 8]);
-    if (tag[start + 9] != 0 || (status & ~0x70u) != 0) continue;
-    out.append(id);
-    AppendBigEndian32(out, size);
-    out += static_cast<char>(status << 1);
-    out += '\0';
-    out.append(tag.substr(start + 10, size));
+  for (const frames::Frame& f : frames) {
+    // The comment and the URL the fields read are written by the template,
+    // unless a description tells them apart.
+    const bool replaced =
+        (f.id == "COMM" || f.id == "WXXX") && &f == SourceOf(frames, f.id) && !frames::Described(f);
+    for (const frames::Frame& g : V23Forms(f))
+      if (!replaced && !IsTemplateText(g.id)) AppendFrame(out, g);
   }
   return out;
 }

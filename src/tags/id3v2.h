@@ -26,9 +26,9 @@ std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
 // The twelve frames, then the carried frames, then the padding.
 std::string BuildId3v2(const TagFields& fields, std::string_view carried = {});
-// The frames of an existing tag (header included) that a rewrite keeps: all
-// but the twelve it writes, in their order, as ID3v2.3 frames. Frames that
-// cannot be told apart or given a 2.3 form are left out (see the definition).
+// The frames of an existing tag (header included) that a rewrite keeps
+// after the twelve it writes, in their order and ID3v2.3 form. Frames that
+// cannot be given one or ask to be discarded are left out (see V23Forms).
 std::string CarriedFrames(std::string_view tagBytes);
 // Both refuse (false, file untouched) a header whose size runs past the end
 // of the file or into its ID3v1 tag. A rewrite keeps CarriedFrames.

@@ -35,4 +35,9 @@ bool Described(const Frame& f);
 // UTF-16 with a byte-order mark, 2 UTF-16BE, 3 UTF-8; zero characters are
 // dropped.
 std::string Decode(unsigned char encoding, std::string_view s);
+
+// The content with its strings in encodings 2 and 3 (which 2.3 lacks) in
+// UTF-16 with a byte-order mark; unchanged where the layout is unknown.
+std::string ToUtf16(const Frame& f);
+
 }  // namespace tavik::tags::frames

@@ -58,6 +58,16 @@ void AppendUtf8(std::string& out, uint32_t c) {
   for (int i = n - 2; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
 }
 
+void AppendUtf16Le(std::string& out, uint32_t c) {
+  auto unit = [&](uint32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  if (c < 0x10000) return unit(c);
+  unit(0xD800 + ((c - 0x10000) >> 10));
+  unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
 // A byte-order mark sets the order of what follows it, so each string of
 // a frame may have its own; without one little-endian is assumed.
 std::string Utf16ToUtf8(std::string_view s, bool bigEndian) {
@@ -101,6 +111,36 @@ size_t DescriptionEnd(const Frame& f, std::string_view c) {
   return c.empty() || at == npos || at > c.size() ? npos : StringEnd(c[0], c, at);
 }
 
+// Layouts of the frames with encoded strings, after the encoding byte: a
+// digit copies that many bytes, 'l' a Latin-1 string and its terminator,
+// 's' an encoded one, 'r' the rest; what follows '+' repeats to the end.
+struct Layout {
+  const char* id;
+  const char* layout;
+};
+constexpr Layout kLayouts[] = {
+    {"COMM", "3+s"},  {"USLT", "3+s"},  {"USER", "3+s"},     {"WXXX", "sr"},   {"IPLS", "+s"},
+    {"APIC", "l1sr"}, {"GEOB", "lssr"}, {"SYLT", "311s+s4"}, {"OWNE", "l8+s"}, {"COMR", "l8l1sslr"},
+};
+
+const char* LayoutOf(const std::string& id) {
+  if (id[0] == 'T') return "+s";  // TXXX, TIPL and TMCL hold strings only too
+  for (const Layout& l : kLayouts)
+    if (id == l.id) return l.layout;
+  return nullptr;
+}
+
+// One string in UTF-16 with a mark: big-endian text only needs the mark.
+void AppendAsUtf16(std::string& out, unsigned char encoding, std::string_view s) {
+  if (encoding == 2) {
+    out += "\xFE\xFF";
+    out.append(s);
+    return;
+  }
+  out += "\xFF\xFE";
+  for (size_t i = 0; i < s.size();) AppendUtf16Le(out, NextUtf8(s, &i));
+}
+
 }  // namespace
 
 std::string Decode(unsigned char encoding, std::string_view s) {
@@ -130,6 +170,43 @@ bool Described(const Frame& f) {
   std::string_view c = Payload(f);
   const size_t end = DescriptionEnd(f, c), at = DescriptionAt(f);
   return end != npos && end > at && !Decode(c[0], c.substr(at, end - at)).empty();
+}
+
+std::string ToUtf16(const Frame& f) {
+  const std::string& c = f.content;
+  const char* layout = c.empty() || f.format ? nullptr : LayoutOf(f.id);
+  const auto encoding = static_cast<unsigned char>(c.empty() ? 0 : c[0]);
+  if (!layout || (encoding != 2 && encoding != 3)) return c;
+  std::string out(1, '\x01');
+  size_t at = 1;
+  const char* repeat = nullptr;
+  for (const char* op = layout;; ++op) {
+    if (!*op) {
+      if (!repeat || at >= c.size()) break;
+      op = repeat;
+    }
+    if (*op == '+') {
+      repeat = op + 1;
+      continue;
+    }
+    size_t end = c.size();
+    if (*op == 'l' || *op == 's') {
+      size_t zero = *op == 'l' ? c.find('\0', at) : StringEnd(encoding, c, at);
+      end = zero == npos ? c.size() : zero;
+      if (*op == 's') {
+        AppendAsUtf16(out, encoding, std::string_view(c).substr(at, end - at));
+        if (zero != npos) out.append(2, '\0');
+        at = zero == npos ? end : zero + (Wide(encoding) ? 2 : 1);
+        continue;
+      }
+      if (zero != npos) ++end;
+    } else if (*op != 'r') {
+      end = std::min(c.size(), at + static_cast<size_t>(*op - '0'));
+    }
+    out.append(c, at, end - at);
+    at = end;
+  }
+  return out;
 }
 
 }  // namespace tavik::tags::frames

@@ -324,7 +324,8 @@ TEST(Id3v2Write, LengthsAfterWritingAndRewriting) {
   EXPECT_EQ(foreign.data, WithFrames({}, apic) + audio);
 }
 
-TEST(Id3v2Write, WalksTheOldFramesToKeepThem) {
+TEST(Id3v2Write, CarriesTheOtherFramesInTheir23Form) {
+  using namespace std::string_literals;
   TagFields f;
   f.title = "New";
   auto rewrite = [&](const std::string& old) {
@@ -332,17 +333,35 @@ TEST(Id3v2Write, WalksTheOldFramesToKeepThem) {
     EXPECT_TRUE(WriteId3v2(file, f));
     return file.data.substr(0, file.data.size() - 5);
   };
+  auto status = [](std::string frame, char bits) { return frame.replace(8, 1, 1, bits); };
   const std::string z(1, '\0'), big(300, 'b');
-  // 2.3: byte for byte, flags and all, in their order; the twelve are built anew.
-  std::string priv = Frame("PRIV", "owner" + z + "data"), txxx = Frame("TXXX", z + "g" + z + "1");
-  priv[8] = '\x80';
-  EXPECT_EQ(rewrite(Tag(Frame("TIT2", z + "Old") + priv + Frame("TCON", z) + txxx + z + z)),
-            WithFrames(f, priv + txxx));
-  // 2.4: synchsafe sizes become 8-bit ones; format flags drop the frame.
-  auto v24 = [&](std::string id, const std::string& content, char format) { return Frame24(id, content, format); };
-  EXPECT_EQ(rewrite(Tag(v24("APIC", big, 0) + v24("TXXX", "x", 0x01) + v24("TDRC", "y", 0x40), 4)),
-            WithFrames(f, Frame("APIC", big)));
-  EXPECT_EQ(rewrite(Tag(Frame("PIC", big), 2)), BuildId3v2(f));
+  const std::string priv = Frame("PRIV", "owner" + z + "data"), txxx = Frame("TXXX", z + "g" + z + "1");
+  // 2.3: byte for byte, flags and all, in their order; the twelve are built
+  // anew. Empty frames and those to be discarded when the tag changes go.
+  EXPECT_EQ(rewrite(Tag("\0\0\0\x06\0\0\0\0\0\0"s + Frame("TIT2", z + "Old") + status(priv, 0x60) +
+                        Frame("TCON", z) + status(txxx, '\x80') + Frame("UFID", "") + txxx + z + z,
+                        3, 0x40)),
+            WithFrames(f, status(priv, 0x60) + txxx));
+  // 2.4: plain sizes, status bits one higher (undefined ones cleared), no
+  // unsynchronisation or data length; groups, compression and encryption go.
+  EXPECT_EQ(rewrite(Tag("\0\0\0\x06\x01\0"s + Frame24("APIC", big, 0, 0x30) + Frame24("PRIV", "o", 0, 0x40) +
+                            Frame24("UFID", "", 0, 0) + Frame24("TXXX", "\0\0\0\x05\0g\0\xFF\0\xE0"s, 3) +
+                            Frame24("UFID", "u", 0, '\x8F') + Frame24("TDRC", "y", 0x40) + Frame24("TDOR", "y", 0x08),
+                        4, 0x40)),
+            WithFrames(f, status(Frame("APIC", big), 0x60) + Frame("TXXX", "\0g\0\xFF\xE0"s) + Frame("UFID", "u")));
+  // UTF-8 becomes UTF-16 with a mark, 2.4's dates the frames 2.3 splits
+  // them into; 2.2 names and picture formats are translated.
+  EXPECT_EQ(rewrite(Tag(Frame24("TPE2", "\x03\x42j\xC3\xB6rk"s) + Frame24("TDRC", z + "2005-03-14T10:20") +
+                        Frame24("TDOR", z + "1999"), 4)),
+            WithFrames(f, Frame("TPE2", "\x01\xFF\xFE\x42\0j\0\xF6\0r\0k\0"s) + Frame("TDAT", z + "1403") +
+                              Frame("TIME", z + "1020") + Frame("TORY", z + "1999")));
+  EXPECT_EQ(rewrite(Tag(Frame22("TT2", z + "Old") + Frame22("PIC", z + "PNG\x03" + z + "img") +
+                        Frame22("TP2", z + "A") + Frame22("CRM", "x"), 2)),
+            WithFrames(f, Frame("APIC", z + "image/png" + z + "\x03" + z + "img") + Frame("TPE2", z + "A")));
+  // A comment or URL with a description stays beside the template's.
+  const std::string norm = Frame("COMM", z + "engiTunNORM" + z + " 44E");
+  const std::string site = Frame("WXXX", z + "site" + z + "http://a");
+  EXPECT_EQ(rewrite(Tag(norm + Frame("COMM", z + "eng" + z + "real") + site)), WithFrames(f, norm + site));
   // A frame running past the tag ends the walk.
   EXPECT_EQ(rewrite(Tag(txxx + Frame("APIC", big, 400) + priv)), WithFrames(f, txxx));
 }
@@ -396,6 +415,10 @@ TEST(Id3v2Delete, RemovesTheStatedExtent) {
   MemoryFile withFooter(footed + "3DI\x04\0\x10\0\0\0\x0b"s + "audio");
   EXPECT_TRUE(DeleteId3v2(withFooter));
   EXPECT_EQ(withFooter.data, "audio");
+  // Only 2.4 defines the footer's flag.
+  MemoryFile noFooter(Tag(Frame("TIT2", "\0T"s), 3, 0x10) + "ten bytes:audio");
+  EXPECT_TRUE(DeleteId3v2(noFooter));
+  EXPECT_EQ(noFooter.data, "ten bytes:audio");
 }
 
 }  // namespace
