@@ -1,5 +1,6 @@
 #include "tags/id3v2.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -126,6 +127,12 @@ const frames::Frame* SourceOf(const std::vector<frames::Frame>& frames, std::str
   return first;
 }
 
+// A 2.4 tag may hold the year in TDRC only.
+const frames::Frame* FieldSource(const std::vector<frames::Frame>& frames, std::string_view id) {
+  const frames::Frame* f = SourceOf(frames, id);
+  return f || id != "TYER" ? f : SourceOf(frames, "TDRC");
+}
+
 void AppendFrame(std::string& tag, const frames::Frame& f) {
   tag.append(f.id);
   AppendBigEndian32(tag, static_cast<uint32_t>(f.content.size()));
@@ -160,6 +167,17 @@ std::vector<frames::Frame> V23Forms(const frames::Frame& f) {
   if (f.id == "TDRC" && date.size() >= 16 && date[10] == 'T' && date[13] == ':')
     part("TIME", date.substr(11, 2) + date.substr(14, 2));
   return out;
+}
+
+// A kept slot's frame, in its 2.3 form; false when it has none, and the
+// template's frame is written instead.
+bool AppendKept(std::string& tag, const frames::Frame& source, std::string_view id) {
+  for (const frames::Frame& g : V23Forms(source)) {
+    if (g.id != id) continue;
+    AppendFrame(tag, g);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -200,20 +218,6 @@ std::string ResolveGenre(std::string_view s) {
   return n >= 0 && n < kGenreCount ? GenreNames[n] : std::string();
 }
 
-std::string CarriedFrames(std::string_view tag) {
-  const auto frames = frames::Walk(tag);
-  std::string out;
-  for (const frames::Frame& f : frames) {
-    // The comment and the URL the fields read are written by the template,
-    // unless a description tells them apart.
-    const bool replaced =
-        (f.id == "COMM" || f.id == "WXXX") && &f == SourceOf(frames, f.id) && !frames::Described(f);
-    for (const frames::Frame& g : V23Forms(f))
-      if (!replaced && !IsTemplateText(g.id)) AppendFrame(out, g);
-  }
-  return out;
-}
-
 bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   unsigned char header[kId3v2HeaderSize];
   if (ProbeHeader(file, header) != Probe::Present) return false;
@@ -227,32 +231,47 @@ bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
 
   auto frames = frames::Walk(tag);
   for (const WrittenFrame& w : kWritten) {
-    const frames::Frame* f = SourceOf(frames, w.id);
+    const frames::Frame* f = FieldSource(frames, w.id);
     fields.*w.slot = f ? frames::FieldText(*f) : std::string();
+    if (f && f->id == "TDRC") fields.year = text::CutBytes(fields.year, 4);
   }
-  // Before 2.4 the date was split over TYER, TDAT and TIME.
-  if (const frames::Frame* date = SourceOf(frames, "TDRC"); date && !SourceOf(frames, "TYER"))
-    fields.year = text::CutBytes(frames::FieldText(*date), 4);
   if (tcon) *tcon = fields.genre;
   if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
   return true;
 }
 
-std::string BuildId3v2(const TagFields& f, std::string_view carried) {
+std::string BuildId3v2(const TagFields& f, std::string_view oldTag, const KeptSlots& keep) {
+  const auto frames = frames::Walk(oldTag);
   std::string tag("ID3\x03\x00\x00\0\0\0\0"sv);
-  for (const WrittenFrame& w : kWritten) AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
-  tag.append(carried);
+  std::vector<const frames::Frame*> placed;
+  for (const WrittenFrame& w : kWritten) {
+    const frames::Frame* source = FieldSource(frames, w.id);
+    if (source && std::find(keep.begin(), keep.end(), w.slot) != keep.end() && AppendKept(tag, *source, w.id))
+      placed.push_back(source);
+    else
+      AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
+  }
+  // A comment or URL placed above is not carried again, nor one the
+  // template replaced: only a description tells it from the template's.
+  const frames::Frame *comment = SourceOf(frames, "COMM"), *url = SourceOf(frames, "WXXX");
+  for (const frames::Frame& old : frames) {
+    if ((&old == comment || &old == url) &&
+        (std::find(placed.begin(), placed.end(), &old) != placed.end() || !frames::Described(old)))
+      continue;
+    for (const frames::Frame& g : V23Forms(old))
+      if (!IsTemplateText(g.id)) AppendFrame(tag, g);
+  }
   tag.append(kId3v2Padding, '\0');
   auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
   for (size_t i = 0; i < 4; ++i) tag[6 + i] = static_cast<char>(size[i]);
   return tag;
 }
 
-bool WriteId3v2(File& file, const TagFields& fields) {
+bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep) {
   std::string oldTag;
   int64_t old = ReplaceableTagSize(file, &oldTag);
   if (old < 0) return false;
-  std::string tag = BuildId3v2(fields, CarriedFrames(oldTag));
+  std::string tag = BuildId3v2(fields, oldTag, keep);
   // The size field holds 28 bits.
   if (tag.size() - kId3v2HeaderSize >= (uint32_t{1} << 28)) return false;
   return file.Seek(0, SeekFrom::Begin) && ReplaceBytes(file, old, tag);

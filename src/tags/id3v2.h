@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tags/tag_fields.h"
@@ -24,15 +25,16 @@ bool ReadId3v2(File& file, TagFields& fields, std::string* tcon = nullptr);
 // The GBK text of the frame a field of that name reads, empty when none.
 std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
-// The twelve frames, then the carried frames, then the padding.
-std::string BuildId3v2(const TagFields& fields, std::string_view carried = {});
-// The frames of an existing tag (header included) that a rewrite keeps
-// after the twelve it writes, in their order and ID3v2.3 form. Frames that
-// cannot be given one or ask to be discarded are left out (see V23Forms).
-std::string CarriedFrames(std::string_view tagBytes);
+// Slots whose text a rewrite takes from the old tag's frame, as it was
+// written there, rather than from the record.
+using KeptSlots = std::vector<std::string TagFields::*>;
+// The twelve frames, then the frames of oldTag (header included) that the
+// fields were not read from, in their order and ID3v2.3 form, then the
+// padding. A kept slot's frame stands in the template's place.
+std::string BuildId3v2(const TagFields& fields, std::string_view oldTag = {}, const KeptSlots& keep = {});
 // Both refuse (false, file untouched) a header whose size runs past the end
-// of the file or into its ID3v1 tag. A rewrite keeps CarriedFrames.
-bool WriteId3v2(File& file, const TagFields& fields);
+// of the file or into its ID3v1 tag.
+bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep = {});
 bool DeleteId3v2(File& file);
 std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value);
 

@@ -68,25 +68,32 @@ void AppendUtf16Le(std::string& out, uint32_t c) {
   unit(0xDC00 + ((c - 0x10000) & 0x3FF));
 }
 
-// A byte-order mark sets the order of what follows it, so each string of
-// a frame may have its own; without one little-endian is assumed.
-std::string Utf16ToUtf8(std::string_view s, bool bigEndian) {
+// In encoding 1 each string opens with a byte-order mark, little-endian
+// where it has none. Anywhere else U+FEFF is an invisible space and is
+// dropped, as in every encoding, and U+FFFE is no character.
+std::string Utf16ToUtf8(std::string_view s, unsigned char encoding) {
   std::string out;
+  bool bigEndian = encoding == 2, stringStart = encoding == 1;
   uint32_t high = 0;  // a high surrogate waiting for its pair
   for (size_t i = 0; i + 1 < s.size(); i += 2) {
     const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]);
     const uint32_t u = bigEndian ? (a << 8 | b) : (b << 8 | a);
     if (high && (u < 0xDC00 || u >= 0xE000)) AppendUtf8(out, kReplacement);
+    if (stringStart && (u == 0xFEFF || u == 0xFFFE)) {
+      bigEndian ^= u == 0xFFFE;
+      stringStart = false;
+      continue;
+    }
+    stringStart = encoding == 1 && u == 0;
     if (u >= 0xDC00 && u < 0xE000) {
       AppendUtf8(out, high ? 0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00) : kReplacement);
       high = 0;
       continue;
     }
     high = 0;
-    if (u == 0xFFFE) bigEndian = !bigEndian;
     if (u >= 0xD800 && u < 0xDC00)
       high = u;
-    else if (u != 0 && u != 0xFEFF && u != 0xFFFE)
+    else if (u != 0 && u != 0xFEFF)
       AppendUtf8(out, u);
   }
   if (high) AppendUtf8(out, kReplacement);
@@ -144,12 +151,12 @@ void AppendAsUtf16(std::string& out, unsigned char encoding, std::string_view s)
 }  // namespace
 
 std::string Decode(unsigned char encoding, std::string_view s) {
-  if (Wide(encoding)) return Utf8ToGbk(Utf16ToUtf8(s, encoding == 2));
+  if (Wide(encoding)) return Utf8ToGbk(Utf16ToUtf8(s, encoding));
   if (encoding != 3) return WithoutZeros(s);
   std::string utf8;
   for (size_t i = 0; i < s.size();) {
     uint32_t c = NextUtf8(s, &i);
-    if (c) AppendUtf8(utf8, c);
+    if (c && c != 0xFEFF) AppendUtf8(utf8, c);
   }
   return Utf8ToGbk(utf8);
 }
@@ -176,7 +183,11 @@ std::string ToUtf16(const Frame& f) {
   const std::string& c = f.content;
   const char* layout = c.empty() || f.format ? nullptr : LayoutOf(f.id);
   const auto encoding = static_cast<unsigned char>(c.empty() ? 0 : c[0]);
-  if (!layout || (encoding != 2 && encoding != 3)) return c;
+  // A comment or URL whose description has no end reads whole (FieldText),
+  // which a new encoding of part of it would change.
+  if (!layout || (encoding != 2 && encoding != 3) ||
+      (DescriptionAt(f) != npos && DescriptionEnd(f, c) == npos))
+    return c;
   std::string out(1, '\x01');
   size_t at = 1;
   const char* repeat = nullptr;
