@@ -255,53 +255,26 @@ TEST(Id3v2Read, OtherVersionsMissingTagsAndShortFiles) {
   EXPECT_EQ(f.title, "Cut");
 }
 
-// Frames are walked, not searched for, in every version and layout; texts
-// come out in GBK, "?" where a character has none.
+// Frames are walked, not searched for; texts come out in GBK, "?" where a
+// character has none. (The driver's tag dialog script holds tags as other
+// writers write them.)
 TEST(Id3v2Read, FramesAsOtherReadersReadThem) {
   using namespace std::string_literals;
-  const std::string z(1, '\0'), art = Frame("TPE1", z + "Art"), art24 = Frame24("TPE1", z + "Art");
-  const std::string chapter = Frame("CHAP", "c1" + z + std::string(16, '\1') + Frame("TPE1", z + "In"));
-  const std::string ext23 = "\0\0\0\x06\0\0\0\0\0\0"s, ext24 = "\0\0\0\x06\x01\0"s;
-  const std::string dataLength = "\0\0\0\x05"s;  // of 01 FF FE 41 00, unsynchronised below
-  struct Case {
-    const char* what;
-    std::string tag;
-    std::string TagFields::*slot;
-    std::string want;
-  } cases[] = {
-      {"frame in a chapter", Tag(chapter + Frame("TIT2", z + "T")), &TagFields::artist, ""},
-      {"frame after a chapter", Tag(chapter + art), &TagFields::artist, "Art"},
-      {"2.4 synchsafe size", Tag(Frame24("COMM", z + "eng" + z + std::string(200, 'c')) + art24, 4),
-       &TagFields::artist, "Art"},
-      {"2.4 plain size", Tag(Frame("APIC", std::string(0x90, 'p')) + art24, 4), &TagFields::artist, "Art"},
-      {"2.4 plain size, synchsafe lands in data", Tag(Frame("APIC", std::string(300, '\0')) + art24, 4),
-       &TagFields::artist, "Art"},
-      {"extended-header flag, no header", Tag(art24, 4, 0x40), &TagFields::artist, "Art"},
-      {"2.3 extended header", Tag(ext23 + art, 3, 0x40), &TagFields::artist, "Art"},
-      {"2.4 extended header", Tag(ext24 + art24, 4, 0x40), &TagFields::artist, "Art"},
-      {"2.3 unsynchronised", Tag(Frame("TPE1", "\x01\xFE\xFF\0\0A\0B"s, 7), 3, '\x80'), &TagFields::artist,
-       "AB"},
-      {"2.4 unsynchronised frame", Tag(Frame24("TPE1", dataLength + "\x01\xFF\0\xFE\x41\0"s, 3), 4),
-       &TagFields::artist, "A"},
-      {"UTF-8", Tag(Frame24("TPE1", "\x03\x42\x65yonc\xC3\xA9"s), 4), &TagFields::artist, "Beyoncé"},
-      {"UTF-16 without GBK form", Tag(Frame("TPE1", "\x01\xFF\xFEh\0\xE4\0\x3D\xD8\0\xDE\x2D\x4E"s)),
-       &TagFields::artist, "h???中"},
-      {"UTF-16BE", Tag(Frame24("TPE1", "\x02\0B\0j"s), 4), &TagFields::artist, "Bj"},
-      {"comment without description first",
-       Tag(Frame("COMM", z + "engiTunNORM" + z + " 44E") + Frame("COMM", z + "eng" + z + "real")),
-       &TagFields::comment, "real"},
-      {"comment with description alone", Tag(Frame("COMM", z + "engCDDB" + z + "9a")), &TagFields::comment,
-       "9a"},
-      {"year in 2.4", Tag(Frame24("TDRC", z + "2005-03-14"), 4), &TagFields::year, "2005"},
-      {"year from TYER first", Tag(Frame24("TDRC", z + "2005") + Frame24("TYER", z + "1999"), 4),
-       &TagFields::year, "1999"},
-  };
-  for (const Case& c : cases) {
-    MemoryFile file(c.tag + "\xFF\xFB\x90\x64"s);
+  auto read = [](const std::string& tag) {
+    MemoryFile file(tag + "\xFF\xFB\x90\x64"s);
     TagFields f;
-    ASSERT_TRUE(ReadId3v2(file, f)) << c.what;
-    EXPECT_EQ(f.*c.slot, c.want) << c.what;
-  }
+    EXPECT_TRUE(ReadId3v2(file, f));
+    return f;
+  };
+  const std::string z(1, '\0');
+  const std::string chapter = Frame("CHAP", "c1" + z + std::string(16, '\1') + Frame("TPE1", z + "In"));
+  EXPECT_EQ(read(Tag(chapter + Frame("TPE1", z + "Art"))).artist, "Art");
+  // 2.4 unsynchronisation and data length are undone frame by frame.
+  EXPECT_EQ(read(Tag(Frame24("TPE1", "\0\0\0\x05\x01\xFF\0\xFE\x41\0"s, 3), 4)).artist, "A");
+  EXPECT_EQ(read(Tag(Frame("TPE1", "\x01\xFF\xFEh\0\xE4\0\x3D\xD8\0\xDE\x2D\x4E"s))).artist, "h???中");
+  EXPECT_EQ(read(Tag(Frame24("TPE1", "\x02\0B\0j"s), 4)).artist, "Bj");
+  EXPECT_EQ(read(Tag(Frame24("TDRC", z + "2005-03-14"), 4)).year, "2005");
+  EXPECT_EQ(read(Tag(Frame24("TDRC", z + "2005") + Frame24("TYER", z + "1999"), 4)).year, "1999");
 }
 
 TEST(Id3v2Write, LengthsAfterWritingAndRewriting) {
