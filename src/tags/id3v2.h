@@ -22,7 +22,8 @@ bool HasId3v2(File& file);
 int64_t Id3v2TagSize(File& file);
 // tcon, when given, receives the TCON text as stored, before ResolveGenre.
 bool ReadId3v2(File& file, TagFields& fields, std::string* tcon = nullptr);
-// The GBK text of the frame a field of that name reads, empty when none.
+// The GBK text of the first readable frame of that name (of COMM, the one
+// the comment is read from), empty when none.
 std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
 // Slots whose text a rewrite takes from the old tag's frame, as it was
