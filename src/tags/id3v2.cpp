@@ -1,11 +1,13 @@
 #include "tags/id3v2.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "tags/file_ops.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
+#include "tags/id3v2_frames.h"
 #include "text/gbk.h"
 
 namespace tavik::tags {
@@ -88,52 +90,11 @@ constexpr WrittenFrame kWritten[] = {
     {"TIT2", 0x00, kTextFixed, &TagFields::title},
 };
 
-uint32_t BigEndian32(std::string_view s, size_t at) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i)
-    v = (v << 8) | (at + i < s.size() ? static_cast<unsigned char>(s[at + i]) : 0u);
-  return v;
-}
-
-// Start of the text after the byte-order mark of a UTF-16 frame. Some
-// writers put a marked description first, so a second mark wins.
-size_t AfterByteOrderMark(std::string_view content) {
-  constexpr std::string_view le("\xFF\xFE", 2), be("\xFE\xFF", 2);
-  size_t mark = content.find(le);
-  if (mark != std::string_view::npos) {
-    size_t second = content.find(le, mark + 2);
-    if (second != std::string_view::npos) {
-      mark = second;
-    } else if (size_t other = content.find(be); other != std::string_view::npos) {
-      mark = other;
-    }
-  } else if ((mark = content.find(be)) != std::string_view::npos) {
-    size_t second = content.find(be, mark + 2);
-    if (second != std::string_view::npos) mark = second;
-  } else {
-    mark = 1;
-  }
-  return mark + 2;
-}
-
-// A 2.4 size: four 7-bit groups; false when a byte has its high bit set.
-bool Synchsafe32(std::string_view s, size_t at, uint32_t* value) {
-  *value = 0;
-  for (size_t i = 0; i < 4; ++i) {
-    auto b = static_cast<unsigned char>(s[at + i]);
-    if (b >= 0x80) return false;
-    *value = (*value << 7) | b;
-  }
-  return true;
-}
-
-bool IsFrameId(std::string_view id) {
-  for (char c : id)
-    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-  return true;
-}
-
-bool IsWrittenId(std::string_view id) {
+// The frames the template writes for text fields; a rewrite carries no
+// other frame of these names. COMM and WXXX may come more than once, with
+// descriptions.
+bool IsTemplateText(std::string_view id) {
+  if (id == "COMM" || id == "WXXX") return false;
   for (const WrittenFrame& w : kWritten)
     if (id == w.id) return true;
   return false;
@@ -151,6 +112,72 @@ void AppendFrame(std::string& tag, const char* id, char flags, std::string_view 
   tag += '\0';
   tag.append(fixed);
   tag.append(text);
+}
+
+// The frame a field reads: the first one with its name that can be read
+// and, for the comment, the first without a description (other readers
+// take those with one for data such as iTunNORM), else the first.
+const frames::Frame* SourceOf(const std::vector<frames::Frame>& frames, std::string_view id) {
+  const frames::Frame* first = nullptr;
+  for (const frames::Frame& f : frames) {
+    if (f.id != id || f.sealed) continue;
+    if (id != "COMM" || !frames::Described(f)) return &f;
+    if (!first) first = &f;
+  }
+  return first;
+}
+
+// A 2.4 tag may hold the year in TDRC only.
+const frames::Frame* FieldSource(const std::vector<frames::Frame>& frames, std::string_view id) {
+  const frames::Frame* f = SourceOf(frames, id);
+  return f || id != "TYER" ? f : SourceOf(frames, "TDRC");
+}
+
+void AppendFrame(std::string& tag, const frames::Frame& f) {
+  tag.append(f.id);
+  AppendBigEndian32(tag, static_cast<uint32_t>(f.content.size()));
+  tag += static_cast<char>(f.status);
+  tag += static_cast<char>(f.format);
+  tag.append(f.content);
+}
+
+// A frame as a rewrite writes it in ID3v2.3: none when it is cut short, has
+// no 2.3 form, is empty or asks to be discarded when the tag changes; 2.4's
+// dates become the frames 2.3 splits them into.
+std::vector<frames::Frame> V23Forms(const frames::Frame& f) {
+  if (!f.whole || !f.carried || f.content.empty() || (f.status & 0x80)) return {};
+  if ((f.id != "TDRC" && f.id != "TDOR") || f.format) {
+    frames::Frame g = f;
+    g.content = frames::ToUtf16(f);
+    return {g};
+  }
+  std::vector<frames::Frame> out;
+  auto part = [&](const char* id, const std::string& text) {
+    if (text.empty()) return;
+    frames::Frame& g = out.emplace_back();
+    g.id = id;
+    g.status = f.status;
+    g.content = '\0' + text;
+  };
+  // yyyy-MM-ddTHH:mm: TYER yyyy, TDAT ddMM, TIME HHmm; TDOR's year is TORY.
+  const std::string date = frames::FieldText(f);
+  part(f.id == "TDRC" ? "TYER" : "TORY", text::CutBytes(date, 4));
+  if (f.id == "TDRC" && date.size() >= 10 && date[4] == '-' && date[7] == '-')
+    part("TDAT", date.substr(8, 2) + date.substr(5, 2));
+  if (f.id == "TDRC" && date.size() >= 16 && date[10] == 'T' && date[13] == ':')
+    part("TIME", date.substr(11, 2) + date.substr(14, 2));
+  return out;
+}
+
+// A kept slot's frame, in its 2.3 form; false when it has none, and the
+// template's frame is written instead.
+bool AppendKept(std::string& tag, const frames::Frame& source, std::string_view id) {
+  for (const frames::Frame& g : V23Forms(source)) {
+    if (g.id != id) continue;
+    AppendFrame(tag, g);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -174,26 +201,9 @@ int64_t Id3v2TagSize(File& file) {
 }
 
 std::string ReadFrameText(std::string_view tag, const char* id) {
-  size_t at = tag.find(std::string_view(id, 4));
-  if (at == std::string_view::npos) return {};
-  size_t start = std::min(tag.size(), at + 10);
-  std::string_view content = tag.substr(start, BigEndian32(tag, at + 4));
-  if (content.empty()) return {};
-
-  size_t skip = 0;
-  if (content[0] == 1) {
-    skip = AfterByteOrderMark(content);
-  } else if (id[0] == 'T') {
-    skip = 1;
-  } else {
-    // URL frames: encoding and description; COMM: also the language.
-    size_t zero = content.find('\0', id[0] == 'W' ? 1 : 4);
-    if (zero != std::string_view::npos) skip = zero + 1;
-  }
-  std::string out;
-  for (char c : content.substr(std::min(skip, content.size())))
-    if (c != 0) out += c;
-  return out;
+  auto frames = frames::Walk(tag);
+  const frames::Frame* f = SourceOf(frames, id);
+  return f ? frames::FieldText(*f) : std::string();
 }
 
 std::string ResolveGenre(std::string_view s) {
@@ -208,60 +218,6 @@ std::string ResolveGenre(std::string_view s) {
   return n >= 0 && n < kGenreCount ? GenreNames[n] : std::string();
 }
 
-std::string CarriedFrames(std::string_view tag) {
-  std::string out;
-  if (tag.size() < kId3v2HeaderSize) return out;
-  const auto major = static_cast<unsigned char>(tag[3]);
-  const auto flags = static_cast<unsigned char>(tag[5]);
-  // 2.2 frames have no 2.3 form; unsynchronised frames would be written
-  // into a tag that does not say so.
-  if ((major != 3 && major != 4) || (flags & 0x80)) return out;
-  size_t at = kId3v2HeaderSize;
-  if (flags & 0x40) {
-    // Extended header: its size leaves out its own 4 bytes in 2.3 only.
-    uint32_t n = 0;
-    if (tag.size() - at < 4) return out;
-    if (major == 3)
-      n = BigEndian32(tag, at);
-    else if (!Synchsafe32(tag, at, &n))
-      return out;
-    const uint64_t skip = uint64_t{n} + (major == 3 ? 4 : 0);
-    if (skip > tag.size() - at) return out;
-    at += static_cast<size_t>(skip);
-  }
-  // Padding, a name that is no frame name or a frame running past the tag
-  // ends the walk: what follows cannot be told apart safely.
-  while (tag.size() - at >= 10) {
-    const size_t start = at;
-    std::string_view id = tag.substr(at, 4);
-    if (!IsFrameId(id)) break;
-    uint32_t size = 0;
-    if (major == 3)
-      size = BigEndian32(tag, at + 4);
-    else if (!Synchsafe32(tag, at + 4, &size))
-      break;
-    if (size > tag.size() - at - 10) break;
-    at += 10 + size;
-    // A frame has at least one byte of content.
-    if (IsWrittenId(id) || size == 0) continue;
-    if (major == 3) {
-      out.append(tag.substr(start, at - start));
-      continue;
-    }
-    // 2.4: the status flags sit one bit lower than in 2.3. The format flags
-    // (grouping, compression, encryption, unsynchronisation, data length)
-    // change the content's layout, so such frames are dropped.
-    const auto status = static_cast<unsigned char>(tag[start + 8]);
-    if (tag[start + 9] != 0 || (status & ~0x70u) != 0) continue;
-    out.append(id);
-    AppendBigEndian32(out, size);
-    out += static_cast<char>(status << 1);
-    out += '\0';
-    out.append(tag.substr(start + 10, size));
-  }
-  return out;
-}
-
 bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   unsigned char header[kId3v2HeaderSize];
   if (ProbeHeader(file, header) != Probe::Present) return false;
@@ -273,38 +229,49 @@ bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   if (!file.Seek(0, SeekFrom::Begin) || !file.Read(tag.data(), tag.size(), &got)) return false;
   tag.resize(got);
 
-  fields.title = ReadFrameText(tag, "TIT2");
-  fields.artist = ReadFrameText(tag, "TPE1");
-  fields.album = ReadFrameText(tag, "TALB");
-  fields.year = ReadFrameText(tag, "TYER");
-  fields.track = ReadFrameText(tag, "TRCK");
-  fields.genre = ReadFrameText(tag, "TCON");
-  fields.comment = ReadFrameText(tag, "COMM");
-  fields.origArtist = ReadFrameText(tag, "TOPE");
-  fields.rights = ReadFrameText(tag, "TCOP");
-  fields.composer = ReadFrameText(tag, "TCOM");
-  fields.url = ReadFrameText(tag, "WXXX");
-  fields.encodedBy = ReadFrameText(tag, "TENC");
+  auto frames = frames::Walk(tag);
+  for (const WrittenFrame& w : kWritten) {
+    const frames::Frame* f = FieldSource(frames, w.id);
+    fields.*w.slot = f ? frames::FieldText(*f) : std::string();
+    if (f && f->id == "TDRC") fields.year = text::CutBytes(fields.year, 4);
+  }
   if (tcon) *tcon = fields.genre;
   if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
   return true;
 }
 
-std::string BuildId3v2(const TagFields& f, std::string_view carried) {
+std::string BuildId3v2(const TagFields& f, std::string_view oldTag, const KeptSlots& keep) {
+  const auto frames = frames::Walk(oldTag);
   std::string tag("ID3\x03\x00\x00\0\0\0\0"sv);
-  for (const WrittenFrame& w : kWritten) AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
-  tag.append(carried);
+  std::vector<const frames::Frame*> placed;
+  for (const WrittenFrame& w : kWritten) {
+    const frames::Frame* source = FieldSource(frames, w.id);
+    if (source && std::find(keep.begin(), keep.end(), w.slot) != keep.end() && AppendKept(tag, *source, w.id))
+      placed.push_back(source);
+    else
+      AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
+  }
+  // A comment or URL placed above is not carried again, nor one the
+  // template replaced: only a description tells it from the template's.
+  const frames::Frame *comment = SourceOf(frames, "COMM"), *url = SourceOf(frames, "WXXX");
+  for (const frames::Frame& old : frames) {
+    if ((&old == comment || &old == url) &&
+        (std::find(placed.begin(), placed.end(), &old) != placed.end() || !frames::Described(old)))
+      continue;
+    for (const frames::Frame& g : V23Forms(old))
+      if (!IsTemplateText(g.id)) AppendFrame(tag, g);
+  }
   tag.append(kId3v2Padding, '\0');
   auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
   for (size_t i = 0; i < 4; ++i) tag[6 + i] = static_cast<char>(size[i]);
   return tag;
 }
 
-bool WriteId3v2(File& file, const TagFields& fields) {
+bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep) {
   std::string oldTag;
   int64_t old = ReplaceableTagSize(file, &oldTag);
   if (old < 0) return false;
-  std::string tag = BuildId3v2(fields, CarriedFrames(oldTag));
+  std::string tag = BuildId3v2(fields, oldTag, keep);
   // The size field holds 28 bits.
   if (tag.size() - kId3v2HeaderSize >= (uint32_t{1} << 28)) return false;
   return file.Seek(0, SeekFrom::Begin) && ReplaceBytes(file, old, tag);

@@ -1,10 +1,12 @@
-// The ID3v2 tag at the start of the file: read in any version with 8-bit
-// frame sizes, written as ID3v2.3.0 from a fixed template of twelve frames.
+// The ID3v2 tag at the start of the file: read in versions 2.2 to 2.4 as
+// other tag readers read it, written as ID3v2.3.0 from a fixed template of
+// twelve frames.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tags/tag_fields.h"
@@ -20,17 +22,20 @@ bool HasId3v2(File& file);
 int64_t Id3v2TagSize(File& file);
 // tcon, when given, receives the TCON text as stored, before ResolveGenre.
 bool ReadId3v2(File& file, TagFields& fields, std::string* tcon = nullptr);
+// The GBK text of the first readable frame of that name (of COMM, the one
+// the comment is read from), empty when none.
 std::string ReadFrameText(std::string_view tagBytes, const char* id);
 std::string ResolveGenre(std::string_view tcon);
-// The twelve frames, then the carried frames, then the padding.
-std::string BuildId3v2(const TagFields& fields, std::string_view carried = {});
-// The frames of an existing tag (header included) that a rewrite keeps: all
-// but the twelve it writes, in their order, as ID3v2.3 frames. Frames that
-// cannot be told apart or given a 2.3 form are left out (see the definition).
-std::string CarriedFrames(std::string_view tagBytes);
+// Slots whose text a rewrite takes from the old tag's frame, as it was
+// written there, rather than from the record.
+using KeptSlots = std::vector<std::string TagFields::*>;
+// The twelve frames, then the frames of oldTag (header included) that the
+// fields were not read from, in their order and ID3v2.3 form, then the
+// padding. A kept slot's frame stands in the template's place.
+std::string BuildId3v2(const TagFields& fields, std::string_view oldTag = {}, const KeptSlots& keep = {});
 // Both refuse (false, file untouched) a header whose size runs past the end
-// of the file or into its ID3v1 tag. A rewrite keeps CarriedFrames.
-bool WriteId3v2(File& file, const TagFields& fields);
+// of the file or into its ID3v1 tag.
+bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep = {});
 bool DeleteId3v2(File& file);
 std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value);
 

@@ -131,6 +131,30 @@ TEST_F(TagDialogTest, AnId3v2UpdateWithoutAPickedGenreKeepsTheFilesGenre) {
   EXPECT_EQ(ReadFrameText(File(), "TCON"), "(123)A capella");
 }
 
+TEST_F(TagDialogTest, AnId3v2UpdateKeepsTheFramesOfFieldsNotEdited) {
+  using namespace std::string_literals;
+  const std::string frames = "TIT2\0\0\0\x04\0\0\0Old"s + "TPE1\0\0\0\x09\0\0\x03" "Beyonc\xC3\xA9"s +
+                             "COMM\0\0\0\x11\0\0\0engiTunNORM\0 44E"s + "COMM\0\0\0\x09\0\0\0eng\0real"s +
+                             "TDRC\0\0\0\x0B\0\0\0" "2005-03-14"s;
+  Open("ID3\x04\0\0\0\0\0"s + static_cast<char>(frames.size()) + frames + kAudio);
+  EXPECT_EQ(C("艺术家2编辑框").text, "Beyoncé");
+  EXPECT_EQ(C("注释2编辑框").text, "real");
+  form.UserType(C("歌曲名2编辑框"), "New");
+  form.UserClick(C("更新按钮"));
+  const std::string tag = File().substr(0, File().size() - kAudio.size());
+  EXPECT_EQ(ReadFrameText(tag, "TIT2"), "New");
+  // Other readers read the artist, both comments and the year as before.
+  EXPECT_NE(tag.find("TPE1\0\0\0\x11\0\0\x01\xFF\xFE" "B\0e\0y\0o\0n\0c\0\xE9\0TIT2"s), std::string::npos);
+  EXPECT_NE(tag.find("COMM\0\0\0\x09\0\0\0eng\0realTCON"s), std::string::npos);
+  EXPECT_NE(tag.find("COMM\0\0\0\x11\0\0\0engiTunNORM\0 44E"s), std::string::npos);
+  EXPECT_NE(tag.find("TYER\0\0\0\x05\0\0\0" "2005TALB"s), std::string::npos);
+  // A second edit, of the other tag, keeps this tag's bytes.
+  form.UserClick(C("ID3v1选择框"));
+  form.UserType(C("歌曲名1编辑框"), "v1");
+  form.UserClick(C("更新按钮"));
+  EXPECT_EQ(File().substr(0, tag.size()), tag);
+}
+
 TEST_F(TagDialogTest, CopyingToId3v1CutsAtThirtyBytesWithoutHalfACharacter) {
   TagFields f;
   f.title = std::string(40, 'a');

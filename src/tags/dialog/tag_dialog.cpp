@@ -1,5 +1,6 @@
 #include "tags/dialog/tag_dialog.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "forms/descriptions.h"
@@ -83,9 +84,15 @@ void TagDialog::V2Changed() {
 void TagDialog::Wire() {
   // Every edit box of a group shares one change handler.
   const std::function<void()> changed[2] = {[this] { V1Changed(); }, [this] { V2Changed(); }};
-  for (const FieldBoxes& row : kFieldBoxes)
-    for (int g : {kV1, kV2})
-      if (row.box[g]) f_[row.box[g]].onChange = changed[g];
+  for (const FieldBoxes& row : kFieldBoxes) {
+    if (row.box[kV1]) f_[row.box[kV1]].onChange = changed[kV1];
+    if (row.box[kV2])
+      f_[row.box[kV2]].onChange = [this, field = row.field] {
+        if (loaded_ && std::find(edited_.begin(), edited_.end(), field) == edited_.end())
+          edited_.push_back(field);
+        V2Changed();
+      };
+  }
   f_["流派2组合框"].onChange = changed[kV2];  // its text typed
   f_["流派1组合框"].onSelChange = [this] {
     int sel = f_["流派1组合框"].selected;
@@ -143,6 +150,7 @@ void TagDialog::Load() {
   state_.lastGenre1 = f_["流派1组合框"].selected;
   state_.lastGenre2 = f_["流派2组合框"].selected;
   f_.SetEnabled(f_["更新按钮"], false);
+  loaded_ = true;
 }
 
 void TagDialog::ShowFields(int group, const TagFields& t) {
@@ -216,14 +224,21 @@ void TagDialog::Update() {
   if (state_.v2Changed) {
     if (f_["ID3v2选择框"].checked) {
       TagFields t = ReadFields(kV2);
+      // A field not edited in this opening keeps its frame as other readers
+      // read it; its text here may have lost characters GBK lacks.
+      KeptSlots keep;
+      for (const FieldBoxes& row : kFieldBoxes)
+        if (row.box[kV2] && std::find(edited_.begin(), edited_.end(), row.field) == edited_.end())
+          keep.push_back(row.field);
       const Control& genre = f_["流派2组合框"];
       if (genrePicked_[kV2] && genre.selected >= 0) {
         const ui::ComboItem& item = genre.items[genre.selected];
         t.genre = "(" + text::NumberToText(item.value) + ")" + item.text;
       } else {
         t.genre = loadedTcon_;
+        keep.push_back(&TagFields::genre);
       }
-      if (file && WriteId3v2(*file, t))
+      if (file && WriteId3v2(*file, t, keep))
         Message("ID3v2标签更新成功！", ui::MsgIcon::None);
       else
         Message("ID3v2标签更新失败！", ui::MsgIcon::Error);

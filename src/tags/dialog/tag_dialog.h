@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tags/tag_fields.h"
@@ -51,10 +52,14 @@ class TagDialog {
   std::string path_;
   TagDialogState& state_;
   // A genre not picked (or copied) in this opening writes back what the
-  // file held: the ID3v1 byte (-1 for none) and the TCON text as stored.
+  // file held: the ID3v1 byte (-1 for none) and the TCON frame, or its text
+  // where the frame cannot be kept.
   int loadedGenre1_ = -1;
   std::string loadedTcon_;
   bool genrePicked_[2] = {false, false};
+  // The ID3v2 fields typed or copied into since loading finished.
+  bool loaded_ = false;
+  std::vector<std::string TagFields::*> edited_;
 };
 
 }  // namespace tavik::tags
