@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (read) {
     FUZZ_CHECK(TrimTagSpaces(first.title) == first.title);
     FUZZ_CHECK(first.title.size() <= 30 && first.year.size() <= 4 && first.comment.size() <= 30);
-    FUZZ_CHECK(WriteId3v1(file, first.title, first.artist, first.album, first.year, first.comment,
-                          first.track, text::TextToInt(first.genre)));
+    FUZZ_CHECK(WriteId3v1(file, first, text::TextToInt(first.genre)));
     FUZZ_CHECK(file.data.size() == size);
     FUZZ_CHECK(file.data.compare(0, size - 128, bytes, 0, size - 128) == 0);
     TagFields again;
@@ -43,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p = in.substr(in.empty() ? 0 : 1, n);
     in.remove_prefix(std::min(in.size(), n + 1));
   }
-  std::string block = BuildId3v1(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5],
-                                 static_cast<int>(size % 300) - 1);
+  std::string block = BuildId3v1({.title = parts[0], .artist = parts[1], .album = parts[2],
+      .track = parts[5], .year = parts[3], .comment = parts[4]}, static_cast<int>(size % 300) - 1);
   FUZZ_CHECK(block.size() == 128 && block.compare(0, 3, "TAG") == 0);
   std::string title = text::CutBytes(parts[0], 30);
   FUZZ_CHECK(block.compare(3, title.size(), title) == 0);

@@ -25,12 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           &TagFields::origArtist, &TagFields::rights,  &TagFields::url,
                           &TagFields::encodedBy};
   const int genre = static_cast<int>(size % 256);
-  const std::string block = BuildId3v1("New", "", "", "", "", "", genre);
+  const std::string block = BuildId3v1({.title = "New"}, genre);
 
   for (bool writeV1 : {true, false}) {
     for (bool writeV2 : {true, false}) {
       fuzz::MemoryFile file(bytes);
-      FUZZ_CHECK(writeV1 ? WriteId3v1(file, "New", "", "", "", "", "", genre) : DeleteId3v1(file));
+      FUZZ_CHECK(writeV1 ? WriteId3v1(file, {.title = "New"}, genre) : DeleteId3v1(file));
       const std::string tail = writeV1 ? block : std::string();
       FUZZ_CHECK(file.data == before + tail);
       // The header as the ID3v2 step sees it (a short file's header may run

@@ -133,7 +133,8 @@ void ReadBenchmark(const std::string& dir, int count) {
     std::string name = dir + "/song" + std::to_string(i) + ".mp3";
     TagFields f = SongFields(i);
     std::string bytes = BuildId3v2(f) + Audio(4096 + i % 1000, i) +
-                        BuildId3v1(f.title, f.artist, f.album, f.year, "", f.track, i % 126);
+                        BuildId3v1({.title = f.title, .artist = f.artist, .album = f.album,
+                            .track = f.track, .year = f.year}, i % 126);
     if (!WriteNative(name, bytes)) std::abort();
     native.push_back(name);
     ours.push_back(FromNativePath(name));
@@ -240,7 +241,8 @@ int main(int argc, char** argv) {
 
   TagFields f = SongFields(1);
   std::string big = BuildId3v2(f) + Audio(static_cast<size_t>(megabytes) << 20, 7) +
-                    BuildId3v1(f.title, f.artist, f.album, f.year, "", f.track, 1);
+                    BuildId3v1({.title = f.title, .artist = f.artist, .album = f.album, .track = f.track,
+                        .year = f.year}, 1);
   if (!WriteNative(dir + "/ours.mp3", big) || !WriteNative(dir + "/theirs.mp3", big)) return 1;
   big.clear();
   big.shrink_to_fit();

@@ -142,9 +142,4 @@ const int16_t GenreList[kGenreCount] = {
     111, 95, 105, 42,  37,  24, 56,  44,  101, 83,  94, 106, 113, 18,  51,  60,  70,  31,  72,  27,  28,
 };
 
-void GenreTables::Fill() {
-  for (int i = 0; i < kGenreCount; ++i) names[i] = GenreNames[i];
-  for (int pos = 0; pos < kGenreCount; ++pos) positionOf[GenreList[pos]] = static_cast<int16_t>(pos);
-}
-
 }  // namespace tavik::tags

@@ -10,11 +10,4 @@ extern const char* const GenreNames[kGenreCount];
 // Genre numbers in the order of the combo box items.
 extern const int16_t GenreList[kGenreCount];
 
-// The reverse table, genre number to list position; filled at start-up.
-struct GenreTables {
-  const char* names[kGenreCount] = {};
-  int16_t positionOf[kGenreCount] = {};
-  void Fill();
-};
-
 }  // namespace tavik::tags

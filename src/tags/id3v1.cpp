@@ -84,16 +84,15 @@ bool ReadId3v1(File& file, TagFields& fields) {
   return true;
 }
 
-std::string BuildId3v1(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment, std::string_view trackText,
-                       int genre) {
+std::string BuildId3v1(const TagFields& fields, int genre) {
   std::string block(kId3v1Size, '\0');
   block.replace(0, 3, "TAG");
-  PutField(block, 3, 30, title);
-  PutField(block, 33, 30, artist);
-  PutField(block, 63, 30, album);
-  PutField(block, 93, 4, year);
-  const auto track = static_cast<uint8_t>(text::TextToInt(trackText) & 0xFF);
+  PutField(block, 3, 30, fields.title);
+  PutField(block, 33, 30, fields.artist);
+  PutField(block, 63, 30, fields.album);
+  PutField(block, 93, 4, fields.year);
+  const std::string& comment = fields.comment;
+  const auto track = static_cast<uint8_t>(text::TextToInt(fields.track) & 0xFF);
   if (track != 0) {
     // ID3v1.1: the comment gives up its last two bytes to the marker and the
     // track.
@@ -107,12 +106,11 @@ std::string BuildId3v1(std::string_view title, std::string_view artist, std::str
   return block;
 }
 
-bool WriteId3v1(File& file, std::string_view title, std::string_view artist, std::string_view album,
-                std::string_view year, std::string_view comment, std::string_view trackText, int genre) {
+bool WriteId3v1(File& file, const TagFields& fields, int genre) {
   char old[kId3v1Size];
   Probe probe = ProbeId3v1(file, old);
   if (probe == Probe::Failed) return false;
-  std::string block = BuildId3v1(title, artist, album, year, comment, trackText, genre);
+  std::string block = BuildId3v1(fields, genre);
   if (probe == Probe::Present)
     return file.Seek(-kId3v1Size, SeekFrom::End) && file.Write(block.data(), block.size());
   int64_t end = file.Size();

@@ -21,8 +21,8 @@ bool ReadId3v1(File& file, TagFields& fields);
 // genre -1 means none (written as 255). An empty track (or one that reads as
 // 0) writes an ID3v1.0 tag with the whole 30-byte comment; a track writes
 // ID3v1.1 with the comment cut to 28 bytes.
-bool WriteId3v1(File& file, std::string_view title, std::string_view artist, std::string_view album,
-                std::string_view year, std::string_view comment, std::string_view trackText, int genre);
+// Of the fields, title, artist, album, year, comment and track are written.
+bool WriteId3v1(File& file, const TagFields& fields, int genre);
 // True when the file has no ID3v1 tag afterwards.
 bool DeleteId3v1(File& file);
 
@@ -30,8 +30,6 @@ bool DeleteId3v1(File& file);
 std::string TrimTagSpaces(std::string_view s);
 
 // The 128 bytes WriteId3v1 writes.
-std::string BuildId3v1(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment, std::string_view trackText,
-                       int genre);
+std::string BuildId3v1(const TagFields& fields, int genre);
 
 }  // namespace tavik::tags

@@ -64,8 +64,9 @@ int64_t ReplaceableTagSize(File& file, std::string* tag = nullptr) {
   return tagSize;
 }
 
-// The twelve frames a rewrite builds afresh, in the order it writes them:
-// each is its fixed content followed by its slot's text.
+// The frames a rewrite builds afresh, one per text of the record, in the
+// order it writes them: each is its fixed content followed by its slot's
+// text. Reading takes the same frames.
 struct WrittenFrame {
   const char* id;
   char flags;

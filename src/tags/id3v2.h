@@ -1,6 +1,6 @@
 // The ID3v2 tag at the start of the file: read in versions 2.2 to 2.4 as
 // other tag readers read it, written as ID3v2.3.0 from a fixed template of
-// twelve frames.
+// one frame per text of the record.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -29,7 +29,7 @@ std::string ResolveGenre(std::string_view tcon);
 // Slots whose text a rewrite takes from the old tag's frame, as it was
 // written there, rather than from the record.
 using KeptSlots = std::vector<std::string TagFields::*>;
-// The twelve frames, then the frames of oldTag (header included) that the
+// The template's frames, then the frames of oldTag (header included) that the
 // fields were not read from, in their order and ID3v2.3 form, then the
 // padding. A kept slot's frame stands in the template's place.
 std::string BuildId3v2(const TagFields& fields, std::string_view oldTag = {}, const KeptSlots& keep = {});

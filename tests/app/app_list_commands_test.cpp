@@ -174,7 +174,7 @@ TEST_F(AppListTest, ListMenuEnablesWhatFitsTheListAndThePage) {
 }
 
 TEST_F(AppListTest, ListMenuItemsRunTheirCommands) {
-  ASSERT_TRUE(testing::WriteWholeFile(Path("a.mp3"), tags::BuildId3v1("T", "A", "", "", "", "", 1)));
+  ASSERT_TRUE(testing::WriteWholeFile(Path("a.mp3"), tags::BuildId3v1({.title = "T", .artist = "A"}, 1)));
   ASSERT_TRUE(testing::WriteWholeFile(Path("d.mp3"), "no tag"));
   AddFolder({"b.wav", "c.txt"});
   f().UserRightClick(List());

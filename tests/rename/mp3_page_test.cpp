@@ -13,7 +13,8 @@ using V = std::vector<std::string>;
 const std::string kAudio(64, '\x55');
 
 std::string V1(const char* title, const char* artist, int genre = 17, const char* year = "1999") {
-  return kAudio + tags::BuildId3v1(title, artist, "Album1", year, "", "3", genre);
+  return kAudio + tags::BuildId3v1({.title = title, .artist = artist, .album = "Album1", .track = "3",
+      .year = year}, genre);
 }
 
 std::string V2(const char* title, const char* artist, const char* genre = "(17)") {
@@ -65,7 +66,7 @@ TEST_F(Mp3PageTest, WhichItemsCountAsMp3AndWhichHaveTags) {
 }
 
 TEST_F(Mp3PageTest, PriorityBetweenTheTwoTagsAndTheGenreText) {
-  AddBytes({{"both.mp3", V2("T2", "A2") + tags::BuildId3v1("T1", "A1", "", "", "", "", 17)},
+  AddBytes({{"both.mp3", V2("T2", "A2") + tags::BuildId3v1({.title = "T1", .artist = "A1"}, 17)},
             {"v2only.mp3", V2("T2", "A2")},
             {"v1only.mp3", V1("T1", "A1")}});
   // V2 first is the start-up choice.
@@ -105,7 +106,7 @@ TEST_F(Mp3PageTest, UnreadableFileKeepsItsStatusUntilItsTagIsRead) {
 // read before; an explicit preview and a return to the page read them all.
 TEST_F(Mp3PageTest, TagsAreReadAgainOnlyWhenTheyMayHaveChanged) {
   AddBytes({{"a.mp3", V1("T", "A")},
-            {"both.mp3", V2("T2", "A2") + tags::BuildId3v1("T1", "A1", "", "", "", "", 17)}});
+            {"both.mp3", V2("T2", "A2") + tags::BuildId3v1({.title = "T1", .artist = "A1"}, 17)}});
   EXPECT_EQ(Names("#1-#2"), (V{"A-T.mp3", "A2-T2.mp3"}));
   const int opens = fs.opens;
   EXPECT_EQ(Names("#2"), (V{"T.mp3", "T2.mp3"}));

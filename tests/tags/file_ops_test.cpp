@@ -93,7 +93,8 @@ void ExpectEveryFailureReported(const std::string& initial, const std::string& e
 
 TEST(FaultInjection, WriteId3v2InEveryShape) {
   const std::string audio = Pattern(3 * kMoveBlockBytes + 11, 4);
-  const std::string v1 = BuildId3v1("t", "a", "l", "2000", "c", "1", 1);
+  const std::string v1 = BuildId3v1({.title = "t", .artist = "a", .album = "l", .track = "1",
+      .year = "2000", .comment = "c"}, 1);
   TagFields f;
   f.title = "A title";
   const std::string tag = BuildId3v2(f);
@@ -136,12 +137,14 @@ TEST(FaultInjection, SameSizeRewriteMovesNothing) {
 
 TEST(FaultInjection, DeletesAndId3v1Writes) {
   const std::string audio = Pattern(kMoveBlockBytes + 300, 6);
-  const std::string v1 = BuildId3v1("t", "a", "l", "2000", "c", "1", 1);
+  const std::string v1 = BuildId3v1({.title = "t", .artist = "a", .album = "l", .track = "1",
+      .year = "2000", .comment = "c"}, 1);
   const std::string v2 = BuildId3v2({});
   ExpectEveryFailureReported(v2 + audio + v1, audio + v1, [](File& f) { return DeleteId3v2(f); });
   ExpectEveryFailureReported(v2 + audio + v1, v2 + audio, [](File& f) { return DeleteId3v1(f); });
-  const std::string nv1 = BuildId3v1("T", "A", "L", "1999", "x", "", 2);
-  auto writeV1 = [](File& f) { return WriteId3v1(f, "T", "A", "L", "1999", "x", "", 2); };
+  const TagFields n{.title = "T", .artist = "A", .album = "L", .year = "1999", .comment = "x"};
+  const std::string nv1 = BuildId3v1(n, 2);
+  auto writeV1 = [&n](File& f) { return WriteId3v1(f, n, 2); };
   ExpectEveryFailureReported(audio + v1, audio + nv1, writeV1);
   ExpectEveryFailureReported(audio, audio + nv1, writeV1);
 }

@@ -87,8 +87,8 @@ TEST(Id3v1Trim, StepsOverDoubleByteCharacters) {
 }
 
 TEST(Id3v1Write, LayoutWidthsAndCharacterSafeCuts) {
-  std::string b = BuildId3v1(std::string(29, 't') + "中", "Artist", std::string(31, 'a'),
-                             "19991", "c", "", -1);
+  std::string b = BuildId3v1({.title = std::string(29, 't') + "中", .artist = "Artist",
+      .album = std::string(31, 'a'), .year = "19991", .comment = "c"}, -1);
   ASSERT_EQ(b.size(), 128u);
   EXPECT_EQ(b.substr(0, 3), "TAG");
   EXPECT_EQ(b.substr(3, 30), std::string(29, 't') + '\0');  // 中 would be split: left out
@@ -98,29 +98,30 @@ TEST(Id3v1Write, LayoutWidthsAndCharacterSafeCuts) {
   EXPECT_EQ(b[97], 'c');
   EXPECT_EQ(b[126], 0);
   EXPECT_EQ(static_cast<unsigned char>(b[127]), 255);
-  EXPECT_EQ(BuildId3v1("", "", "", "", "", "", 17)[127], 17);
-  EXPECT_EQ(BuildId3v1("", "", "", "", "", "300", 0)[126], static_cast<char>(300 & 0xFF));
-  EXPECT_EQ(BuildId3v1("", "", "", "", "", "", 1)[127], 1);
+  EXPECT_EQ(BuildId3v1({}, 17)[127], 17);
+  EXPECT_EQ(BuildId3v1({.track = "300"}, 0)[126], static_cast<char>(300 & 0xFF));
+  EXPECT_EQ(BuildId3v1({}, 1)[127], 1);
 }
 
 TEST(Id3v1Write, EmptyTrackKeepsTheWholeCommentAndATrackMakesV11) {
   const std::string c30 = "0123456789012345678901234567AB";
-  std::string v10 = BuildId3v1("", "", "", "", c30, "", -1);
+  std::string v10 = BuildId3v1({.comment = c30}, -1);
   EXPECT_EQ(v10.substr(97, 30), c30);
-  std::string v11 = BuildId3v1("", "", "", "", c30, "5", -1);
+  std::string v11 = BuildId3v1({.track = "5", .comment = c30}, -1);
   EXPECT_EQ(v11.substr(97, 28), c30.substr(0, 28));
   EXPECT_EQ(v11[125], 0);
   EXPECT_EQ(v11[126], 5);
   // A track text without a number is no track.
-  EXPECT_EQ(BuildId3v1("", "", "", "", c30, "abc", -1).substr(97, 30), c30);
+  EXPECT_EQ(BuildId3v1({.track = "abc", .comment = c30}, -1).substr(97, 30), c30);
   // The 28-byte cut never splits a character.
-  std::string cut = BuildId3v1("", "", "", "", std::string(27, 'c') + "中", "5", -1);
+  std::string cut = BuildId3v1({.track = "5", .comment = std::string(27, 'c') + "中"}, -1);
   EXPECT_EQ(cut.substr(97, 29), std::string(27, 'c') + std::string(2, '\0'));
 
   for (const std::string& comment : {c30, c30.substr(0, 29), c30.substr(0, 28)}) {
     for (const char* track : {"", "9"}) {
       MemoryFile file("audio");
-      ASSERT_TRUE(WriteId3v1(file, "T", "A", "L", "2001", comment, track, 3));
+      ASSERT_TRUE(WriteId3v1(file, {.title = "T", .artist = "A", .album = "L", .track = track,
+          .year = "2001", .comment = comment}, 3));
       TagFields f;
       ASSERT_TRUE(ReadId3v1(file, f));
       EXPECT_EQ(f.comment, *track ? comment.substr(0, 28) : comment) << comment << track;
@@ -132,9 +133,10 @@ TEST(Id3v1Write, EmptyTrackKeepsTheWholeCommentAndATrackMakesV11) {
 
 TEST(Id3v1Write, AppendsOnceThenOverwritesInPlace) {
   MemoryFile file("audio bytes");
-  ASSERT_TRUE(WriteId3v1(file, "Title", "Artist", "Album", "1999", "Comment", "", -1));
+  ASSERT_TRUE(WriteId3v1(file, {.title = "Title", .artist = "Artist", .album = "Album", .year = "1999",
+      .comment = "Comment"}, -1));
   EXPECT_EQ(file.data.size(), 11u + 128u);
-  ASSERT_TRUE(WriteId3v1(file, "T2", "", "", "", "", "12", 17));
+  ASSERT_TRUE(WriteId3v1(file, {.title = "T2", .track = "12"}, 17));
   EXPECT_EQ(file.data.size(), 11u + 128u);
   EXPECT_EQ(file.data.substr(0, 11), "audio bytes");
   TagFields f;
@@ -145,7 +147,7 @@ TEST(Id3v1Write, AppendsOnceThenOverwritesInPlace) {
   EXPECT_EQ(f.genre, "17");
 
   MemoryFile blank("x");
-  ASSERT_TRUE(WriteId3v1(blank, "", "", "", "", "", "", -1));
+  ASSERT_TRUE(WriteId3v1(blank, {}, -1));
   ASSERT_TRUE(ReadId3v1(blank, f));
   EXPECT_EQ(f.track, "");
   EXPECT_EQ(f.genre, "255");

@@ -342,7 +342,8 @@ TEST(Id3v2Write, CarriesTheOtherFramesInTheir23Form) {
 TEST(Id3v2Write, LeavesAudioAndId3v1Alone) {
   std::string audio(70000, '\0');
   for (size_t i = 0; i < audio.size(); ++i) audio[i] = static_cast<char>(i * 7 + i / 251);
-  const std::string v1 = BuildId3v1("T", "A", "L", "1999", "c", "1", 2);
+  const std::string v1 = BuildId3v1({.title = "T", .artist = "A", .album = "L", .track = "1",
+      .year = "1999", .comment = "c"}, 2);
   for (size_t oldBody : {0u, 100u, 1014u, 90000u}) {
     std::string old = oldBody ? Tag(std::string(oldBody, '\0')) : std::string();
     MemoryFile file(old + audio + v1);

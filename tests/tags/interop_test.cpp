@@ -100,7 +100,7 @@ TagFields AsciiFields() {
 
 std::string WriteOurTag(const TempDir& dir, const TagFields& f) {
   std::string path = dir / "ours.mp3";
-  EXPECT_TRUE(WriteWholeFile(path, kAudio + BuildId3v1("v1", "", "", "", "", "", -1)));
+  EXPECT_TRUE(WriteWholeFile(path, kAudio + BuildId3v1({.title = "v1"}, -1)));
   auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None,
                                       FileCreate::OpenExisting);
   EXPECT_TRUE(file && WriteId3v2(*file, f));
@@ -204,8 +204,8 @@ TEST(Interop, MutagenReadsOurId3v1WithTrack) {
     {
       auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None,
                                           FileCreate::OpenExisting);
-      ASSERT_TRUE(file && WriteId3v1(*file, c.title, c.artist, c.album, c.year, c.comment,
-                                     c.track, c.genre));
+      ASSERT_TRUE(file && WriteId3v1(*file, {.title = c.title, .artist = c.artist, .album = c.album,
+          .track = c.track, .year = c.year, .comment = c.comment}, c.genre));
     }
     auto v = RunPython(dir, R"py(
 import sys

@@ -89,7 +89,7 @@ class Mp3Items : public ::testing::Test {
   }
   TempDir dir_;
   std::string audio_ = std::string(3000, '\x55');
-  std::string v1_ = BuildId3v1("V1 title", "V1 artist", "", "2001", "", "", 17);
+  std::string v1_ = BuildId3v1({.title = "V1 title", .artist = "V1 artist", .year = "2001"}, 17);
   std::string V2() {
     TagFields f;
     f.title = "V2 title";

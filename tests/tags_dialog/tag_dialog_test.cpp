@@ -87,7 +87,8 @@ TEST_F(TagDialogTest, UncheckingAnId3v2TagRemovesItWithoutAMessage) {
 TEST_F(TagDialogTest, WithBothTagsOneUpdateRewritesV1AndRemovesV2) {
   TagFields f;
   f.title = "Two";
-  Open(BuildId3v2(f) + kAudio + BuildId3v1("One", "A", "B", "1999", "c", "3", 17));
+  Open(BuildId3v2(f) + kAudio + BuildId3v1({.title = "One", .artist = "A", .album = "B", .track = "3",
+      .year = "1999", .comment = "c"}, 17));
   EXPECT_EQ(C("歌曲名1编辑框").text, "One");
   EXPECT_EQ(C("音轨1编辑框").text, "3");
   ASSERT_GE(C("流派1组合框").selected, 0);
@@ -102,7 +103,7 @@ TEST_F(TagDialogTest, WithBothTagsOneUpdateRewritesV1AndRemovesV2) {
 }
 
 TEST_F(TagDialogTest, GenreBytesOutsideTheTableLeaveNoSelectionAndStayUnlessPicked) {
-  Open(kAudio + BuildId3v1("x", "", "", "", "", "", 200));
+  Open(kAudio + BuildId3v1({.title = "x"}, 200));
   EXPECT_EQ(C("流派1组合框").selected, -1);
   form.UserType(C("歌曲名1编辑框"), "y");
   form.UserClick(C("更新按钮"));
@@ -170,7 +171,7 @@ TEST_F(TagDialogTest, CopyingToId3v1CutsAtThirtyBytesWithoutHalfACharacter) {
 }
 
 TEST_F(TagDialogTest, CopyingToId3v2CarriesTheGenrePosition) {
-  Open(kAudio + BuildId3v1("t", "a", "b", "2001", "c", "", 0));
+  Open(kAudio + BuildId3v1({.title = "t", .artist = "a", .album = "b", .year = "2001", .comment = "c"}, 0));
   form.UserClick(C("v1复制到v2按钮"));
   EXPECT_TRUE(C("ID3v2选择框").checked);
   EXPECT_EQ(C("歌曲名2编辑框").text, "t");
@@ -199,7 +200,7 @@ TEST_F(TagDialogTest, AFileThatCannotBeOpenedClosesTheDialogWithAMessage) {
 }
 
 TEST_F(TagDialogTest, AFileLockedForWritingReportsEachFailure) {
-  Open(kAudio + BuildId3v1("t", "", "", "", "", "", 1));
+  Open(kAudio + BuildId3v1({.title = "t"}, 1));
   form.UserType(C("歌曲名1编辑框"), "new");
   form.UserClick(C("ID3v2选择框"));
   form.UserType(C("歌曲名2编辑框"), "v2");
@@ -213,7 +214,7 @@ TEST_F(TagDialogTest, AFileLockedForWritingReportsEachFailure) {
 }
 
 TEST_F(TagDialogTest, ChangedFlagsOutliveTheDialog) {
-  Open(kAudio + BuildId3v1("t", "", "", "", "", "", 1));
+  Open(kAudio + BuildId3v1({.title = "t"}, 1));
   EXPECT_EQ(state.v1Changed, 1);
   EXPECT_EQ(state.v2Changed, 0);
   // Opened again on a file without tags: the flag set before still holds.

@@ -16,7 +16,6 @@ using ui::Control;
 
 constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kSilver = 0xC0C0C0;
-const char kTitle[] = "Tavik批量更名器";
 
 constexpr int kV1 = 0, kV2 = 1;
 
@@ -68,7 +67,7 @@ TagDialog::TagDialog(ui::Form& form, ui::Shell& shell, FileSystem& fs, std::stri
 }
 
 void TagDialog::Message(const char* text, ui::MsgIcon icon) {
-  shell_.ShowMessage(&f_, kTitle, text, icon, ui::MsgButtons::Ok);
+  shell_.ShowMessage(&f_, ui::kProgramTitle, text, icon, ui::MsgButtons::Ok);
 }
 
 void TagDialog::V1Changed() {
@@ -211,8 +210,7 @@ void TagDialog::Update() {
       const Control& genre = f_["流派1组合框"];
       int number =
           genrePicked_[kV1] && genre.selected >= 0 ? genre.items[genre.selected].value : loadedGenre1_;
-      TagFields t = ReadFields(kV1);
-      bool ok = file && WriteId3v1(*file, t.title, t.artist, t.album, t.year, t.comment, t.track, number);
+      bool ok = file && WriteId3v1(*file, ReadFields(kV1), number);
       if (ok)
         Message("ID3v1标签更新成功！", ui::MsgIcon::None);
       else
