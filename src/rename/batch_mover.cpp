@@ -72,7 +72,8 @@ bool BatchMover::OpenJournal(bool back, int32_t n, const std::vector<std::string
   journal_->Begin(back ? BatchKind::Undo : BatchKind::Rename);
   const std::vector<ui::ListRow>& rows = form_.Rows(list_.context().list);
   for (int32_t i = 0; i < n; ++i)
-    if (WillTry(fs_, rows[i].cells[kPath], targets[i], back)) journal_->Add(i + 1, rows[i].cells[kPath], list_.oldNames[i], targets[i]);
+    if (WillTry(fs_, rows[i].cells[kPath], targets[i], back))
+      journal_->Add(i + 1, rows[i].cells[kPath], list_.oldNames[i], targets[i]);
   return journal_->Open();
 }
 

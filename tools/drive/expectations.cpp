@@ -232,6 +232,13 @@ void ExpectCount(Session& session, const Line& line) {
   session.Check(line, got == want, Num(want) + " rows", Num(got));
 }
 
+// A row past the list's end fails the expectation with the row count.
+bool RowExists(Session& session, const Line& line, int row, const std::string& what) {
+  if (row >= 0 && row < session.target.RowCount()) return true;
+  session.Check(line, false, what, Num(session.target.RowCount()) + " rows");
+  return false;
+}
+
 void ExpectCell(Session& session, const Line& line) {
   if (!session.Arity(line, 3, 3)) return;
   int row, column;
@@ -241,10 +248,7 @@ void ExpectCell(Session& session, const Line& line) {
   }
   const std::string& want = line.args[4];
   std::string what = "cell " + Num(row) + " " + Num(column) + " " + Quote(want);
-  if (row < 0 || row >= session.target.RowCount()) {
-    session.Check(line, false, what, Num(session.target.RowCount()) + " rows");
-    return;
-  }
+  if (!RowExists(session, line, row, what)) return;
   std::string got = session.target.Cell(row, column);
   session.Check(line, got == want, what, Quote(got));
 }
@@ -259,10 +263,7 @@ void ExpectImage(Session& session, const Line& line) {
     return;
   }
   std::string what = "image " + value + " in row " + Num(row);
-  if (row < 0 || row >= session.target.RowCount()) {
-    session.Check(line, false, what, Num(session.target.RowCount()) + " rows");
-    return;
-  }
+  if (!RowExists(session, line, row, what)) return;
   int got = session.target.Image(row);
   session.Check(line, got == want, what, got < 0 ? std::string("none") : Num(got));
 }
@@ -278,10 +279,7 @@ void ExpectMark(Session& session, const Line& line) {
   }
   const std::string& want = line.args[3];
   std::string what = "mark " + Quote(want) + " in row " + Num(row);
-  if (row < 0 || row >= session.target.RowCount()) {
-    session.Check(line, false, what, Num(session.target.RowCount()) + " rows");
-    return;
-  }
+  if (!RowExists(session, line, row, what)) return;
   std::optional<std::string> got = session.target.Mark(row);
   session.Check(line, got ? *got == want : want == "none", what, got ? Quote(*got) : std::string("none"));
 }
