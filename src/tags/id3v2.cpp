@@ -285,7 +285,9 @@ std::string BuildId3v2(const TagFields& f, std::string_view oldTag, const KeptSl
         placed.emplace_back(source, w.id);
         continue;
       }
-      if (carriedFor(w)) continue;
+      // A date kept whole, or frames that cannot be read, stand below; a
+      // source 2.3 drops gives its text to the template's frame.
+      if (source ? !V23Forms(*source).empty() : carriedFor(w)) continue;
     }
     AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
   }
