@@ -242,7 +242,7 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
                                  &TagFields::year,     &TagFields::genre,      &TagFields::comment,
                                  &TagFields::composer, &TagFields::origArtist, &TagFields::rights,
                                  &TagFields::url,      &TagFields::encodedBy};
-  int tags = 0;
+  int tags = 0, refused = 0;
   for (std::string line, word; std::getline(script, line);) {
     std::istringstream words(line);
     std::string bytes;
@@ -250,7 +250,7 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
     while (words >> word)
       for (size_t i = 0; i + 1 < word.size(); i += 2)
         bytes += static_cast<char>(std::stoi(word.substr(i, 2), nullptr, 16));
-    if (bytes.compare(0, 3, "ID3") || bytes.find(std::string("TIT2\0\0\0\x04\0\0\0Old", 14)) == std::string::npos) continue;
+    if (bytes.compare(0, 3, "ID3") || bytes.find("Old") == std::string::npos) continue;
     SCOPED_TRACE(line.substr(0, 40));
     ++tags;
     TempDir dir;
@@ -261,8 +261,14 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
     TagFields f;
     ASSERT_TRUE(file && ReadId3v2(*file, f));
     f.title = "New";
-    ASSERT_TRUE(WriteId3v2(*file, f, allButTitle));
+    const bool wrote = WriteId3v2(*file, f, allButTitle);
     file.reset();
+    // A refusal leaves every byte: the compressed 2.2 tag only.
+    if (std::string now; !wrote) {
+      ++refused;
+      EXPECT_TRUE(testing::ReadWholeFile(after, &now) && now == bytes);
+      continue;
+    }
     auto v = RunPython(dir, R"py(
 import sys
 from mutagen.id3 import ID3
@@ -278,7 +284,8 @@ print("beyond23=%d" % sum(getattr(f, "encoding", 0) > 1 for f in t.values()))
     EXPECT_EQ(v["after"], want);
     EXPECT_EQ(v["beyond23"], "0");  // encodings 2.3 readers do not know
   }
-  EXPECT_EQ(tags, 10);
+  EXPECT_EQ(tags, 17);
+  EXPECT_EQ(refused, 1);
 #endif
 }
 
@@ -286,7 +293,7 @@ TEST(Interop, OurReaderReadsMutagenTagsAndARewriteKeepsTheirOtherFrames) {
   REQUIRE_MUTAGEN();
 #ifndef _WIN32
   for (int version : {3, 4}) {
-    for (int encoding : {0, 1}) {
+    for (int encoding : {0, 1, 2, 3}) {
       SCOPED_TRACE("v2." + std::to_string(version) + " encoding " + std::to_string(encoding));
       TempDir dir;
       std::string path = dir / "m.mp3";
