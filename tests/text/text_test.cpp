@@ -31,26 +31,15 @@ TEST(TextSearch, StepsAsCodePage936) {
   EXPECT_EQ(FindLast("\xB0\xB0\x81\\", '\\'), npos);
   EXPECT_EQ(FindLast("a\x81\x7F|", '|'), 3u);
   EXPECT_EQ(FindFirst("\x81\xFF\x81\\", '\\'), npos);
-  EXPECT_EQ(ToUpperAscii("\xFF"
-                         "a\x81\x7F"
-                         "b"),
-            "\xFF"
-            "A\x81\x7F"
-            "B");
-  EXPECT_EQ(CutBytes("a\xFF"
-                     "b",
-                     2),
-            "a\xFF");
+  EXPECT_EQ(ToUpperAscii("\xFF" "a\x81\x7F" "b"), "\xFF" "A\x81\x7F" "B");
+  EXPECT_EQ(CutBytes("a\xFF" "b", 2), "a\xFF");
   EXPECT_TRUE(IsLoneLead("a\x81", 1));
   EXPECT_TRUE(IsLoneLead("\xFE\x30", 0));
   EXPECT_FALSE(IsLoneLead("\xFE\x40", 0));
   EXPECT_FALSE(IsLoneLead("\xFF\x40", 0));
   // A match never ends inside a character.
   EXPECT_EQ(FindText("\x81\x41", "\x81", false), npos);
-  EXPECT_EQ(FindText("\xFF"
-                     "AB",
-                     "ab", true),
-            1u);
+  EXPECT_EQ(FindText("\xFF" "AB", "ab", true), 1u);
 }
 
 TEST(TextSearch, FindTextStepsOverCharactersAndFoldsAsciiOnly) {
@@ -119,8 +108,8 @@ namespace {
 // The search from either end must agree with a plain walk over the
 // characters, also on runs of lead bytes and lone trailing lead bytes.
 TEST(TextSearch, FastSearchAgreesWithACharacterWalk) {
-  const char alphabet[] = {'.',    '\\',   'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E',
-                           '\xFE', '\x40', '0', '9', '\xFF', '\x80', '\x7F', ':'};
+  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40', '0', '9',
+                           '\xFF', '\x80', '\x7F', ':'};
   uint32_t seed = 12345;
   for (int round = 0; round < 20000; ++round) {
     std::string s;
