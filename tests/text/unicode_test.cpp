@@ -97,7 +97,8 @@ TEST(Unicode, RejectsWhatHasNoForm) {
 }
 
 #ifdef _WIN32
-// The pairs are Windows' own.
+// The pairs are Windows' own. 0xFF alone converts to U+F8F5, though the
+// strict call refuses it.
 TEST(Unicode, PairsAreWhatWindowsConverts) {
   for (int a = 0x80; a <= 0xFF; ++a)
     for (int b = 0x40; b <= 0xFE; ++b) {
@@ -105,10 +106,13 @@ TEST(Unicode, PairsAreWhatWindowsConverts) {
                                                    : std::string{static_cast<char>(a), static_cast<char>(b)};
       if (CharLength(s, 0) != s.size()) continue;
       wchar_t w[4];
-      int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), w, 4);
+      int n = MultiByteToWideChar(936, s.size() == 1 ? 0 : MB_ERR_INVALID_CHARS, s.data(),
+                                  static_cast<int>(s.size()), w, 4);
       std::u16string mine;
       ASSERT_EQ(n == 1, ToUtf16(s, mine)) << a << " " << b;
-      if (n == 1) ASSERT_EQ(mine, std::u16string(1, static_cast<char16_t>(w[0]))) << a << " " << b;
+      if (n == 1) {
+        ASSERT_EQ(mine, std::u16string(1, static_cast<char16_t>(w[0]))) << a << " " << b;
+      }
     }
 }
 #endif
