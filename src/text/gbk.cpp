@@ -21,6 +21,26 @@ static bool IsBoundary(std::string_view s, size_t pos) {
   return i == pos;
 }
 
+bool HasFourByteForm(std::string_view s) {
+  for (size_t i = 0; i < s.size(); i += CharLength(s, i))
+    if (CharLength(s, i) == 4) return true;
+  return false;
+}
+
+std::string CodePage936Only(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = CharLength(s, i);
+    if (n == 4)
+      out += '?';
+    else
+      out.append(s, i, n);
+    i += n;
+  }
+  return out;
+}
+
 size_t FindFirst(std::string_view s, char c, size_t from) {
   if (IsLeadByte(static_cast<unsigned char>(c))) {
     for (size_t i = 0; i < s.size(); i += CharLength(s, i))

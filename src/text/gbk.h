@@ -41,6 +41,11 @@ inline bool IsLoneLead(std::string_view s, size_t pos) {
   return IsLeadByte(static_cast<unsigned char>(s[pos])) && CharLength(s, pos) == 1;
 }
 
+// Whether s holds a four-byte form: a character code page 936 lacks.
+bool HasFourByteForm(std::string_view s);
+// s with each four-byte form replaced by "?", as code page 936 writes it.
+std::string CodePage936Only(std::string_view s);
+
 // Position of the first / last single-byte character c, never a trail byte.
 size_t FindFirst(std::string_view s, char c, size_t from = 0);
 size_t FindLast(std::string_view s, char c);
