@@ -114,7 +114,7 @@ void AppendFrame(std::string& tag, const char* id, char flags, std::string_view 
   std::u16string units;
   std::string wide;
   if (std::string_view(id, 4) != "WXXX" && text::HasFourByteForm(text) && text::ToUtf16(text, units)) {
-    fixed = std::string_view(id, 4) == "COMM" ? "\x01" "CHS\xFF\xFE\0\0"sv : "\x01"sv;
+    fixed = std::string_view(id, 4) == "COMM" ? "\1CHS\xFF\xFE\0\0"sv : "\1"sv;
     wide = "\xFF\xFE";
     for (char16_t u : units) {
       wide += static_cast<char>(u & 0xFF);

@@ -177,6 +177,10 @@ uint32_t NextUtf8(std::string_view s, size_t& i) {
 
 }  // namespace
 
+bool IsCharacterAt(std::string_view text, size_t pos) {
+  return Decode(text, pos, CharLength(text, pos)) != kNone;
+}
+
 bool ToUtf16(std::string_view text, std::u16string& out) {
   out.clear();
   out.reserve(text.size());
