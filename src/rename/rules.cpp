@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik::rename {
 namespace {
@@ -141,10 +142,11 @@ bool IsPlainFileName(std::string_view name) {
   }
   if (ascii == name.size()) return true;
   // By character, as the system converts the name: "\" and "|" may be trail
-  // bytes, and a lead byte without its trail becomes "?" there.
+  // bytes, and bytes that are no character (a lead byte without its trail,
+  // a four-byte form of none) have no name there.
   for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
     char c = name[i];
-    if (static_cast<unsigned char>(c) < 0x20 || text::IsLoneLead(name, i)) return false;
+    if (static_cast<unsigned char>(c) < 0x20 || !text::IsCharacterAt(name, i)) return false;
     if (text::CharLength(name, i) == 1 && kRefused.find(c) != std::string_view::npos) return false;
   }
   return true;

@@ -9,6 +9,7 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2_frames.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik::tags {
 namespace {
@@ -95,8 +96,22 @@ void AppendBigEndian32(std::string& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 
+// A text that code page 936 holds is written as its bytes (encoding 0);
+// any other goes as UTF-16 with a byte-order mark, so no character becomes
+// "?". A URL is Latin-1 whatever the encoding and stays as it is.
 void AppendFrame(std::string& tag, const char* id, char flags, std::string_view fixed,
                  std::string_view text) {
+  std::u16string units;
+  std::string wide;
+  if (std::string_view(id, 4) != "WXXX" && text::HasFourByteForm(text) && text::ToUtf16(text, units)) {
+    fixed = std::string_view(id, 4) == "COMM" ? "\1CHS\xFF\xFE\0\0"sv : "\1"sv;
+    wide = "\xFF\xFE";
+    for (char16_t u : units) {
+      wide += static_cast<char>(u & 0xFF);
+      wide += static_cast<char>(u >> 8);
+    }
+    text = wide;
+  }
   tag.append(id, 4);
   AppendBigEndian32(tag, static_cast<uint32_t>(fixed.size() + text.size()));
   tag += flags;
