@@ -2,10 +2,10 @@
 // the bare Win32 calls it stands on and against its own headless backend, in
 // one run:
 // - a folder of 100,000 files listed through the directory command, against
-//   a bare FindFirstFileA loop;
+//   a bare FindFirstFileW loop;
 // - one full preview of every row on real windows, against the headless
 //   backend of this executable doing the same;
-// - RenameAll and UndoLastBatch of 10,000 files, against a bare MoveFileA
+// - RenameAll and UndoLastBatch of 10,000 files, against a bare MoveFileW
 //   loop over the same names there and back;
 // - the peak private bytes with 100,000 items listed and previewed.
 // - the MP3 page over 10,000 tagged songs: the first refresh and a
@@ -29,6 +29,7 @@
 #include "app/app.h"
 #include "bench_timer.h"
 #include "platform/platform.h"
+#include "platform/win32/wide.h"
 #include "ui/headless/headless_shell.h"
 #include "ui/win32/win32_shell.h"
 #include "ui/win32/window_host.h"
@@ -75,7 +76,7 @@ class BenchShell final : public ui::Win32Shell {
 // which the queue hands out once nothing else is waiting.
 void Settle() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 // The program on real windows, up and idle, acted on as a user would: the
@@ -97,12 +98,12 @@ class RealProgram {
 
   void Toolbar(int index) {
     HWND toolbar = host_->HwndOf("工具条");
-    SendMessageA(host_->hwnd(), WM_COMMAND, MAKEWPARAM(ui::WindowHost::kToolbarBase + index, BN_CLICKED),
+    SendMessageW(host_->hwnd(), WM_COMMAND, MAKEWPARAM(ui::WindowHost::kToolbarBase + index, BN_CLICKED),
                  reinterpret_cast<LPARAM>(toolbar));
     Settle();
   }
   void Type(const char* box, const std::string& text) {
-    SetWindowTextA(host_->HwndOf(box), text.c_str());
+    SetWindowTextW(host_->HwndOf(box), win::Wide(text).c_str());
     Settle();
   }
   void AddFolder(const std::string& folder) {
@@ -112,13 +113,13 @@ class RealProgram {
   // As the driver does it: the tab control tells its parent.
   void Tab(int index) {
     HWND h = host_->HwndOf("选择夹");
-    SendMessageA(h, TCM_SETCURSEL, index, 0);
+    SendMessageW(h, TCM_SETCURSEL, index, 0);
     NMHDR nm{h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageA(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    SendMessageW(GetParent(h), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
     Settle();
   }
   void Click(const char* button) {
-    SendMessageA(host_->HwndOf(button), BM_CLICK, 0, 0);
+    SendMessageW(host_->HwndOf(button), BM_CLICK, 0, 0);
     Settle();
   }
 
@@ -147,14 +148,16 @@ void PreviewEverything(app::App& app) {
   app.settings.previewAll = 1;
 }
 
-std::vector<std::string> BareList(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &fd);
+// The names as the system gives them, with no conversion: the least any
+// program does.
+std::vector<std::wstring> BareList(const std::string& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(win::Wide(folder + "*.*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
-  } while (FindNextFileA(h, &fd));
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   return names;
 }
@@ -182,29 +185,31 @@ MemorySample PrivateBytes() {
   return m;
 }
 
-// What a bare FindFirstFileA loop over the folder leaves in the private bytes
+// What a bare FindFirstFileW loop over the folder leaves in the private bytes
 // of a fresh process (this program started again): under Wine the system
 // reads the whole folder into buffers of its own at the first call and keeps
 // the memory after FindClose, so the program's figure holds them too.
 constexpr char kBareListingMemory[] = "bare-listing-memory";
 int BareListingMemoryChild(const std::string& folder) {
   double before = PrivateBytes().now;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(win::Wide(folder + "*.*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return 0;
-  while (FindNextFileA(h, &fd)) {
+  while (FindNextFileW(h, &fd)) {
   }
   FindClose(h);
   return static_cast<int>((PrivateBytes().now - before) / 1024);
 }
 double BareListingMemory(const std::string& base, const char* folder = "") {
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string command = std::string("\"") + exe + "\" \"" + base + "\" " + kBareListingMemory + " " + folder;
-  STARTUPINFOA si{};
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = std::wstring(L"\"") + exe + L"\" \"" + win::Wide(base) + L"\" " +
+                         win::Wide(kBareListingMemory) + L" " + win::Wide(folder);
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return 0;
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD kib = 0;
   GetExitCodeProcess(pi.hProcess, &kib);
@@ -227,7 +232,7 @@ struct Folders {
 
 std::string MakeHome(const Folders& f, const char* name) {
   std::string dir = f.home + name;
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(win::Wide(dir).c_str(), nullptr);
   return dir;
 }
 
@@ -332,11 +337,12 @@ bool Listing(BenchShell& shell, const Folders& f) {
 double BareMoves(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& moves,
                  bool back) {
   double t0 = NowSeconds();
-  std::string from, to;
+  std::wstring from, to;
+  const std::wstring wideFolder = win::Wide(folder);
   for (const auto& [a, b] : moves) {
-    from.assign(folder).append(back ? b : a);
-    to.assign(folder).append(back ? a : b);
-    if (!MoveFileA(from.c_str(), to.c_str())) return -1;
+    from.assign(wideFolder).append(win::Wide(back ? b : a));
+    to.assign(wideFolder).append(win::Wide(back ? a : b));
+    if (!MoveFileW(from.c_str(), to.c_str())) return -1;
   }
   return NowSeconds() - t0;
 }
@@ -367,7 +373,7 @@ bool Renaming(BenchShell& shell, const Folders& f) {
   double oursBack = NowSeconds() - t0;
   double bareBack = BareMoves(f.bare, moves, true);
   if (bareThere < 0 || bareBack < 0) return Fail("rename: a bare move failed");
-  if (GetFileAttributesA((home + "\\rename.log").c_str()) != INVALID_FILE_ATTRIBUTES)
+  if (GetFileAttributesW(win::Wide(home + "\\rename.log").c_str()) != INVALID_FILE_ATTRIBUTES)
     return Fail("rename: a batch left its journal behind");
   if (shell.messages.size() != 3 || shell.messages[0] != "文件更名完毕！" ||
       shell.messages[2] != "上一次的操作已经成功撤消！")
@@ -375,9 +381,11 @@ bool Renaming(BenchShell& shell, const Folders& f) {
   double bare = bareThere + bareBack, ours = oursThere + oursBack;
   double ratio = ours / bare;
   std::printf(
-      "rename, %d files there and back: RenameAll %.1f s + UndoLastBatch %.1f s, bare MoveFileA %.1f s + %.1f s:"
+      "rename, %d files there and back: RenameAll %.1f s + UndoLastBatch %.1f s, bare MoveFileW %.1f s + "
+      "%.1f s:"
       " %.2fx (goal <= %.1f): %s\n",
-      kRenameFiles, oursThere, oursBack, bareThere, bareBack, ratio, kRenameGoal, Verdict(ratio <= kRenameGoal));
+      kRenameFiles, oursThere, oursBack, bareThere, bareBack, ratio, kRenameGoal,
+      Verdict(ratio <= kRenameGoal));
   std::printf("  Wine's cost per move in a folder of %d files: %.2f ms\n", kRenameFiles,
               bare / (2.0 * kRenameFiles) * 1e3);
   return ratio <= kRenameGoal;
@@ -392,13 +400,14 @@ const char kMp3RuleBox[] = "MP3命名规则编辑框";
 // What the program needs of each file at the least: open it, read the ID3v2
 // header and tag, then the ID3v1 tag at the end, close it.
 double BareTagReads(const std::string& folder) {
-  std::vector<std::string> names = BareList(folder);
-  std::string path;
+  std::vector<std::wstring> names = BareList(folder);
+  const std::wstring wideFolder = win::Wide(folder);
+  std::wstring path;
   std::vector<char> buffer(1 << 16);
   double t0 = NowSeconds();
-  for (const std::string& name : names) {
-    path.assign(folder).append(name);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  for (const std::wstring& name : names) {
+    path.assign(wideFolder).append(name);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return -1;
     DWORD got = 0;
     unsigned char header[10];

@@ -23,7 +23,7 @@ enum class Fill { OneByOne, InPlace };
 
 static void Pump() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 static void FillRows(ui::Form& form, ui::Control& list, int n, Fill fill) {

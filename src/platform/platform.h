@@ -40,8 +40,8 @@ struct DirEntry {
   bool readOnly = false;
 };
 
-// The longest full path, in bytes, that the ANSI file functions of Windows
-// open: MAX_PATH (260) counts the terminator. Windows moves a file to a
+// The longest full path that the file functions of Windows open, in UTF-16
+// units: MAX_PATH (260) counts the terminator. Windows moves a file to a
 // longer path but will not open it or move it back.
 constexpr size_t kLongestPath = 259;
 // The longest file name Linux file systems hold, in UTF-8 bytes.
@@ -71,6 +71,10 @@ class FileSystem {
   virtual void NameKey(std::string_view name, std::string& key) = 0;
   // Whether Move takes folder + name (folder ending in "\\") by its length.
   virtual bool LengthFits(std::string_view folder, std::string_view name) = 0;
+  // False for a listed name that stands for one the program's text cannot
+  // hold (Windows: a lone surrogate, listed with "?"): no call reaches that
+  // file by it.
+  virtual bool NameReachable(std::string_view) { return true; }
 };
 
 // One key of an initialisation file, as the private-profile functions do it.

@@ -57,7 +57,10 @@ namespace {
 // The names the preview marks as failing by their form are refused here, so
 // a mark and the batch never disagree. An empty undo entry is an item the
 // batch did not move (or one added since): there is nothing to move back.
-bool WillTry(FileSystem& fs, const std::string& folder, const std::string& target, bool back) {
+// A file the listing could name only lossily is never reached.
+bool WillTry(FileSystem& fs, const std::string& folder, const std::string& source, const std::string& target,
+             bool back) {
+  if (!fs.NameReachable(source)) return false;
   return back ? IsPlainFileName(target) : NameFailure(fs, folder, target) == Failure::None;
 }
 
@@ -72,7 +75,7 @@ bool BatchMover::OpenJournal(bool back, int32_t n, const std::vector<std::string
   journal_->Begin(back ? BatchKind::Undo : BatchKind::Rename);
   const std::vector<ui::ListRow>& rows = form_.Rows(list_.context().list);
   for (int32_t i = 0; i < n; ++i)
-    if (WillTry(fs_, rows[i].cells[kPath], targets[i], back))
+    if (WillTry(fs_, rows[i].cells[kPath], list_.oldNames[i], targets[i], back))
       journal_->Add(i + 1, rows[i].cells[kPath], list_.oldNames[i], targets[i]);
   return journal_->Open();
 }
@@ -106,7 +109,7 @@ int32_t BatchMover::MoveEach(const Direction& direction, int32_t n) {
     const std::string& target = targets[i];
     if (back) form_.SetCell(list, i, kOldName, oldNames[i]);
     bool ok = false;
-    if (WillTry(fs_, folder, target, back)) {
+    if (WillTry(fs_, folder, oldNames[i], target, back)) {
       from.assign(folder).append(oldNames[i]);
       to.assign(folder).append(target);
       if (journalled) journal_->Moving(i + 1);

@@ -12,6 +12,8 @@ std::string FailureText(const Forecast& f) {
   switch (f.failure) {
     case Failure::None:
       return {};
+    case Failure::SourceUnreachable:
+      return "原文件名含有系统无法处理的字符";
     case Failure::EmptyName:
       return "新文件名为空";
     case Failure::BadCharacter:
@@ -150,6 +152,7 @@ void MoveCheck::Index(size_t items, const std::vector<std::string>& oldNames,
   for (Slot& s : table_) s.holder = -1;
   itemFolder_.resize(items);
   itemOld_.resize(items);
+  itemUnreachable_.assign(items, false);
   const std::string* lastFolder = nullptr;
   uint32_t id = 0;
   for (size_t i = 0; i < items; ++i) {
@@ -162,6 +165,7 @@ void MoveCheck::Index(size_t items, const std::vector<std::string>& oldNames,
     }
     itemFolder_[i] = id;
     itemOld_[i] = Hash(id, oldNames[i]);
+    itemUnreachable_[i] = !fs_.NameReachable(oldNames[i]);
     Slot& s = table_[Find(itemOld_[i])];
     if (s.hash != 0 && s.holder < 0) s.holder = static_cast<int32_t>(i);
   }
@@ -189,7 +193,8 @@ void MoveCheck::Check(size_t n, const std::vector<std::string>& oldNames,
   // few items ahead: at 100,000 items nearly every lookup misses the cache.
   newHash_.resize(n);
   for (size_t i = 0; i < n; ++i) {
-    out[i].failure = NameFailure(fs_, folders_[itemFolder_[i]], newNames[i]);
+    out[i].failure = itemUnreachable_[i] ? Failure::SourceUnreachable
+                                         : NameFailure(fs_, folders_[itemFolder_[i]], newNames[i]);
     newHash_[i] = out[i].failure == Failure::None ? Hash(itemFolder_[i], newNames[i]) : 0;
   }
   constexpr size_t kAhead = 16;

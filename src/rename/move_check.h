@@ -18,6 +18,7 @@ namespace tavik::rename {
 // Why a move will fail; the first that applies, in this order.
 enum class Failure : uint8_t {
   None,
+  SourceUnreachable,  // the listed name only stands for the file's own
   EmptyName,
   BadCharacter,
   DeviceName,
@@ -92,6 +93,7 @@ class MoveCheck {
   bool indexed_ = false;
   std::vector<uint32_t> itemFolder_;
   std::vector<uint64_t> itemOld_;  // the hash of each item's old name
+  std::vector<bool> itemUnreachable_;
   // What a Check changed, to be put back; a slot it added is emptied.
   struct Undo {
     uint32_t slot;

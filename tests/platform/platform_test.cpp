@@ -118,7 +118,34 @@ TEST(FileSystem, CaseOnlyMoveChangesTheName) {
   ASSERT_TRUE(fs.Move(t / "song.mp3", t / "SONG.MP3"));
   std::set<std::string> names = ListNames(t.path(), false);
   EXPECT_EQ(names, std::set<std::string>{"SONG.MP3"});
+  // Windows folds every letter, full-width ones too.
+  ASSERT_TRUE(fs.Move(t / "SONG.MP3", t / "ａb.txt"));
+  ASSERT_TRUE(fs.Move(t / "ａb.txt", t / "Ａb.txt"));
+  EXPECT_EQ(ListNames(t.path(), false), std::set<std::string>{"Ａb.txt"});
 }
+
+#ifdef _WIN32
+// A lone surrogate has no form in the program's text: the name lists with
+// "?", and no call reaches the file by it.
+TEST(FileSystem, ANameWithALoneSurrogateIsListedButNeverReached) {
+  TempDir t;
+  auto& fs = SystemFileSystem();
+  const std::wstring dir(t.path().begin(), t.path().end());  // temp paths are ASCII
+  HANDLE h = CreateFileW((dir + L"\\a\xD800"
+                                L"b.txt")
+                             .c_str(),
+                         GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "this file system holds no lone surrogate";
+  CloseHandle(h);
+  EXPECT_EQ(ListNames(t.path(), false), std::set<std::string>{"a?b.txt"});
+  EXPECT_FALSE(fs.NameReachable("a?b.txt"));
+  EXPECT_FALSE(fs.Move(t / "a?b.txt", t / "ab.txt"));
+  EXPECT_NE(GetFileAttributesW((dir + L"\\a\xD800"
+                                      L"b.txt")
+                                   .c_str()),
+            INVALID_FILE_ATTRIBUTES);
+}
+#endif
 
 #ifdef _WIN32
 // A second spelling of a name in a Linux folder, which Win32 calls cannot

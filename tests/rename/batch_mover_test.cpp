@@ -107,6 +107,19 @@ TEST_F(RenameTest, NamesThatAreNotPlainFileNamesAreRefused) {
   EXPECT_FALSE(Exists("q.txt"));
 }
 
+// A name the listing could give only lossily (Windows: a lone surrogate)
+// is marked whatever its new name, and the batch fails it as marked.
+TEST_F(RenameTest, ANameNoCallReachesIsMarkedAndFails) {
+  fs.unreachable = "b.txt";
+  AddFiles({"a.txt", "b.txt"});
+  Set("文件名前缀编辑框", "n");
+  EXPECT_EQ(pages.MarkText(0), "");
+  EXPECT_EQ(pages.MarkText(1), "原文件名含有系统无法处理的字符");
+  EXPECT_EQ(mover.RenameAll(), 1);
+  EXPECT_EQ(Column(kStatus), (V{"更名成功", "更名失败"}));
+  EXPECT_TRUE(Exists("b.txt"));
+}
+
 TEST_F(RenameTest, LockedAndMissingFilesFailAndTheRestGoOn) {
   AddFiles({"a.txt", "b.txt", "c.txt"});
   ASSERT_TRUE(SystemFileSystem().Move(Path("c.txt"), Path("elsewhere")));

@@ -53,6 +53,9 @@ class CountingFileSystem final : public FileSystem {
   bool LengthFits(std::string_view folder, std::string_view name) override {
     return fs_.LengthFits(folder, name);
   }
+  // A name standing for one the listing could give only lossily.
+  std::string unreachable;
+  bool NameReachable(std::string_view name) override { return name != unreachable && fs_.NameReachable(name); }
 
  private:
   FileSystem& fs_ = SystemFileSystem();

@@ -17,11 +17,7 @@
 namespace tavik::ui {
 namespace {
 
-std::string Text(HWND h) {
-  char buf[512] = {};
-  GetWindowTextA(h, buf, sizeof buf);
-  return buf;
-}
+std::string Text(HWND h) { return win::Window(h).Text(); }
 
 class Win32Mirror : public ::testing::Test {
  protected:
@@ -35,9 +31,9 @@ class Win32Mirror : public ::testing::Test {
   HWND H(const char* name) { return host->HwndOf(name); }
   void Pump() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 
@@ -83,7 +79,7 @@ TEST_F(Win32Mirror, TypingInTheRealEditReachesTheModelWithItsLimits) {
   EXPECT_EQ(digits.text, "12");
   EXPECT_EQ(changes, 1);
   // A program-set text bypasses the edit's own limits; the model's apply.
-  SetWindowTextA(h, "4x567");
+  SetWindowTextW(h, L"4x567");
   EXPECT_EQ(digits.text, "456");
   EXPECT_EQ(Text(h), "456");
 }
@@ -192,7 +188,7 @@ TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
   }
   UpdateWindow(GetParent(h));
   ASSERT_TRUE(IsWindowVisible(h));
-  EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_TRUE(GetWindowLongW(h, GWL_STYLE) & WS_VSCROLL);
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE;
@@ -219,7 +215,7 @@ TEST_F(Win32Mirror, ACountChangeRedrawsTheWholeList) {
   Pump();
   UpdateWindow(GetParent(h));
   ASSERT_TRUE(IsWindowVisible(h));
-  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongW(h, GWL_STYLE) & WS_VSCROLL);
   EXPECT_EQ(inked(), 0) << "no stale row left on screen";
 }
 

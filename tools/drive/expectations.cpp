@@ -411,6 +411,12 @@ void ExpectDialog(Session& session, const Line& line) {
                 got.empty() ? std::string("none") : Quote(got));
 }
 
+void ExpectTitle(Session& session, const Line& line) {
+  if (!session.Arity(line, 1, 1)) return;
+  std::string got = session.target.TopTitle();
+  session.Check(line, got == line.args[2], "title " + Quote(line.args[2]), Quote(got));
+}
+
 void ExpectCursor(Session& session, const Line& line) {
   if (!session.Arity(line, 1, 1)) return;
   const std::string& value = line.args[2];
@@ -508,10 +514,10 @@ const std::vector<Command>& Kinds() {
       {"status", &ExpectStatus},     {"toolbar", &ExpectToolbar},
       {"shown", &ExpectShown},       {"menu", &ExpectMenu},
       {"message", &ExpectMessage},   {"no-message", &ExpectNoMessage},
-      {"dialog", &ExpectDialog},     {"cursor", &ExpectCursor},
-      {"window", &ExpectWindow},     {"file", &ExpectFile},
-      {"config", &ExpectConfig},     {"backend", &ExpectBackend},
-      {"mark", &ExpectMark},
+      {"dialog", &ExpectDialog},     {"title", &ExpectTitle},
+      {"cursor", &ExpectCursor},     {"window", &ExpectWindow},
+      {"file", &ExpectFile},         {"config", &ExpectConfig},
+      {"backend", &ExpectBackend},   {"mark", &ExpectMark},
   };
   return kinds;
 }

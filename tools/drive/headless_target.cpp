@@ -321,6 +321,8 @@ std::optional<ControlState> HeadlessTarget::Read(const std::string& control) {
   if (c->type == ControlType::TabControl) {
     // A tab control's items are its pages' captions.
     for (Control* page : Pages(*c->form, *c)) s.items.push_back(page->text);
+  } else if (c->type == ControlType::ListView) {
+    for (const ui::ColumnDesc& column : c->form->desc().columns) s.items.push_back(column.title);
   } else {
     for (const ui::ComboItem& item : c->items) s.items.push_back(item.text);
   }
@@ -384,6 +386,11 @@ std::optional<bool> HeadlessTarget::MenuEnabled(const std::string& caption) {
 std::string HeadlessTarget::TopDialogTitle() {
   Form* top = shell_.Top();
   return top && top->desc().kind == ui::FormKind::Dialog ? top->title() : std::string();
+}
+
+std::string HeadlessTarget::TopTitle() {
+  Form* top = shell_.Top();
+  return top ? top->title() : std::string();
 }
 
 bool HeadlessTarget::WaitCursor() { return shell_.WaitCursorShown(); }

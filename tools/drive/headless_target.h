@@ -59,6 +59,7 @@ class HeadlessTarget final : public Target, public FontSource, public StatusHist
   bool ToolbarEnabled(int index) override;
   std::optional<bool> MenuEnabled(const std::string& caption) override;
   std::string TopDialogTitle() override;
+  std::string TopTitle() override;
   bool WaitCursor() override;
   ui::Rect WindowRect() override;
   std::vector<MessageInfo> TakeMessages() override;

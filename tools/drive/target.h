@@ -85,6 +85,7 @@ class Target {
   virtual bool ToolbarEnabled(int index) = 0;
   virtual std::optional<bool> MenuEnabled(const std::string& caption) = 0;
   virtual std::string TopDialogTitle() = 0;  // "" when no dialog is open
+  virtual std::string TopTitle() = 0;        // the topmost window's, the main one's included
   virtual bool WaitCursor() = 0;
   virtual ui::Rect WindowRect() = 0;
   // Message boxes shown since the last call, oldest first.

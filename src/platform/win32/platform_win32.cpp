@@ -1,12 +1,15 @@
-// The real Win32 file, profile and encoding services (ANSI API, code page
-// 936 on a Chinese system).
+// The real Win32 file services, through the wide calls: every name goes
+// to and from UTF-16 by the program's own conversion, so none depends on
+// the system code page.
 #include <windows.h>
 
-#include <cstdlib>
+#include <cstdint>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/wide.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik {
 namespace {
@@ -60,41 +63,71 @@ class Win32File final : public File {
   HANDLE h_;
 };
 
-std::wstring Wide(UINT from, std::string_view in) {
-  int wn = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
-  std::wstring w(wn, L'\0');
-  MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), w.data(), wn);
-  return w;
-}
-
-std::string Convert(UINT from, UINT to, std::string_view in) {
-  if (in.empty()) return {};
-  std::wstring w = Wide(from, in);
-  int wn = static_cast<int>(w.size());
-  int n = WideCharToMultiByte(to, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(to, 0, w.data(), wn, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 bool RunningUnderWine() {
-  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
   return wine;
 }
 
-constexpr UINT kGbk = 936;
-
 // The part after the last "\".
-std::string_view NameOf(const std::string& path) {
+std::string_view NameOf(std::string_view path) {
   size_t slash = text::FindLast(path, '\\');
-  return std::string_view(path).substr(slash == text::npos ? 0 : slash + 1);
+  return path.substr(slash == text::npos ? 0 : slash + 1);
+}
+
+// UTF-16 units of a text; a text with no exact form counts as too long, as
+// no file can be reached by it.
+size_t Units(std::string_view s) {
+  thread_local std::u16string u;
+  return text::ToUtf16(s, u) ? u.size() : SIZE_MAX;
 }
 
 // Wine keeps a file under the UTF-8 form of its name and cuts a longer one
 // short while the move reports success.
 bool FitsLinuxName(std::string_view name) {
-  // A GBK byte is at most three bytes of UTF-8.
-  return name.size() * 3 <= kLongestLinuxName || Convert(kGbk, CP_UTF8, name).size() <= kLongestLinuxName;
+  // A byte of the program's text is at most three bytes of UTF-8.
+  if (name.size() * 3 <= kLongestLinuxName) return true;
+  thread_local std::string utf8;
+  return text::ToUtf8(name, utf8) && utf8.size() <= kLongestLinuxName;
+}
+
+// The name a find returns for path (no wildcards in it): the file's name as
+// the file system holds it.
+bool FoundName(const std::wstring& path, std::wstring& name) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  name = fd.cFileName;
+  FindClose(h);
+  return true;
+}
+
+std::wstring_view WideNameOf(const std::wstring& path) {
+  size_t slash = path.rfind(L'\\');
+  return std::wstring_view(path).substr(slash == std::wstring::npos ? 0 : slash + 1);
+}
+
+// Each UTF-16 unit as Windows compares names by it: its upper case, from
+// the system's own table (RtlUpcaseUnicodeChar is what CompareStringOrdinal
+// with ignore-case folds by), so every letter folds, not only ASCII.
+const std::vector<uint16_t>& FoldTable() {
+  static const std::vector<uint16_t> table = [] {
+    using Upcase = WCHAR(WINAPI*)(WCHAR);
+    auto upcase = reinterpret_cast<Upcase>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
+    std::vector<uint16_t> t(65536);
+    for (size_t w = 0; w < t.size(); ++w)
+      t[w] = upcase ? upcase(static_cast<WCHAR>(w)) : static_cast<uint16_t>(w);
+    return t;
+  }();
+  return table;
+}
+
+bool SameFoldedName(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  const std::vector<uint16_t>& fold = FoldTable();
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold[static_cast<uint16_t>(a[i])] != fold[static_cast<uint16_t>(b[i])]) return false;
+  return true;
 }
 
 // Whether a file other than `from` answers to the name of `to` (in the same
@@ -102,172 +135,167 @@ bool FitsLinuxName(std::string_view name) {
 // spelling of its name; Wine folds case on Linux folders that may hold
 // several spellings and takes whichever it meets, and lists them all only
 // for a pattern.
-bool AnotherFileAnswersTo(const std::string& from, const std::string& to) {
-  std::string pattern = to + (RunningUnderWine() ? "*" : "");
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+bool AnotherFileAnswersTo(const std::wstring& from, const std::wstring& to) {
+  std::wstring pattern = to + (RunningUnderWine() ? L"*" : L"");
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
-  const std::string_view fromName = NameOf(from);
-  const std::wstring toName = Wide(kGbk, NameOf(to));
+  const std::wstring_view fromName = WideNameOf(from), toName = WideNameOf(to);
   bool other = false;
   do {
-    std::wstring found = Wide(kGbk, fd.cFileName);
-    other = fromName != fd.cFileName &&
-            CompareStringOrdinal(found.data(), static_cast<int>(found.size()), toName.data(),
-                                 static_cast<int>(toName.size()), TRUE) == CSTR_EQUAL;
-  } while (!other && FindNextFileA(h, &fd));
+    other = fromName != fd.cFileName && SameFoldedName(fd.cFileName, toName);
+  } while (!other && FindNextFileW(h, &fd));
   FindClose(h);
   return other;
-}
-
-// Each character of code page 936 as the UTF-16 unit that Windows compares
-// names by: its upper case, from the system's own table (RtlUpcaseUnicodeChar
-// is what CompareStringOrdinal with ignore-case folds by). Byte pairs that
-// are no character get 0 and are kept apart by their bytes.
-const std::vector<uint16_t>& FoldTable() {
-  static const std::vector<uint16_t> table = [] {
-    using Upcase = WCHAR(WINAPI*)(WCHAR);
-    auto upcase = reinterpret_cast<Upcase>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlUpcaseUnicodeChar")));
-    std::vector<uint16_t> t(65536, 0);
-    char bytes[2];
-    auto fold = [&](int n, size_t at) {
-      WCHAR w[2];
-      if (MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, bytes, n, w, 2) == 1)
-        t[at] = upcase ? upcase(w[0]) : w[0];
-    };
-    for (int b = 0; b < 256; ++b) {
-      bytes[0] = static_cast<char>(b);
-      if (!text::IsLeadByte(static_cast<unsigned char>(b))) {
-        fold(1, b);
-        continue;
-      }
-      for (int trail = 0x40; trail <= 0xFE; ++trail) {
-        bytes[1] = static_cast<char>(trail);
-        fold(2, b << 8 | trail);
-      }
-    }
-    return t;
-  }();
-  return table;
-}
-
-bool IsCaseOnlyChange(const std::string& a, const std::string& b) {
-  return a != b && text::EqualsIgnoreAsciiCase(a, b);
 }
 
 class Win32FileSystem final : public FileSystem {
  public:
   bool List(const std::string& directory, const std::function<void(DirEntry&)>& onEntry) override {
-    std::string pattern = directory;
-    if (pattern.empty() || pattern.back() != '\\' || text::FindLast(pattern, '\\') != pattern.size() - 1)
-      pattern += '\\';
-    pattern += "*.*";
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    std::wstring pattern;
+    if (!win::WideExact(directory, pattern)) return false;
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L"*.*";
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     DirEntry entry;
     do {
-      entry.name = fd.cFileName;
+      // A name with no exact form (a lone surrogate) is listed as well as
+      // it can be; NameReachable tells the preview it cannot be moved.
+      if (!win::NarrowExact(fd.cFileName, entry.name)) entry.name = win::Narrow(fd.cFileName);
       entry.isDirectory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       entry.hidden = (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
       entry.system = (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
       entry.readOnly = (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
       onEntry(entry);
-    } while (FindNextFileA(h, &fd));
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
     return true;
   }
 
-  bool Exists(const std::string& path) override {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
+  bool Exists(const std::string& path) override { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
   bool IsDirectory(const std::string& path) override {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  // "?" is in no name Windows holds: it stands for what had no exact form.
+  bool NameReachable(std::string_view name) override {
+    return text::FindFirst(name, '?') == text::npos && Units(name) != SIZE_MAX;
   }
 
   void NameKey(std::string_view name, std::string& key) override {
     const std::vector<uint16_t>& fold = FoldTable();
     // Written in place: every previewed name is folded at every keystroke.
-    // A byte makes at most six: a byte pair that is no character stands as
-    // three units.
-    key.resize(name.size() * 6);
+    thread_local std::u16string units;
+    if (!text::ToUtf16(name, units)) {
+      // Bytes that are no character: kept apart by the bytes themselves,
+      // behind a unit that no folded name holds.
+      key.assign("\xFF\xFF");
+      key.append(name);
+      return;
+    }
+    key.resize(units.size() * 2);
     char* out = key.data();
-    auto put = [&out](uint16_t w) {
+    for (char16_t u : units) {
+      uint16_t w = fold[u];
       *out++ = static_cast<char>(w & 0xFF);
       *out++ = static_cast<char>(w >> 8);
-    };
-    for (size_t i = 0; i < name.size();) {
-      unsigned b = static_cast<unsigned char>(name[i]);
-      size_t length = b < 0x80 ? 1 : text::CharLength(name, i);
-      size_t at = length == 2 ? b << 8 | static_cast<unsigned char>(name[i + 1]) : b;
-      i += length;
-      uint16_t w = fold[at];
-      if (w == 0) {
-        put(0xFFFF);
-        put(static_cast<uint16_t>(at >> 8));
-        w = static_cast<uint16_t>(at & 0xFF);
-      }
-      put(w);
     }
-    key.resize(static_cast<size_t>(out - key.data()));
   }
 
+  // Windows counts UTF-16 units: MAX_PATH with the terminator for the path,
+  // 255 for a name.
   bool LengthFits(std::string_view folder, std::string_view name) override {
-    return folder.size() + name.size() <= kLongestPath && (!RunningUnderWine() || FitsLinuxName(name));
+    // No text has more units than bytes.
+    if (folder.size() + name.size() > kLongestPath || name.size() > kLongestName) {
+      size_t nameUnits = Units(name);
+      if (nameUnits > kLongestName || nameUnits == SIZE_MAX) return false;
+      size_t folderUnits = Units(folder);
+      if (folderUnits == SIZE_MAX || folderUnits + nameUnits > kLongestPath) return false;
+    }
+    return !RunningUnderWine() || FitsLinuxName(name);
   }
 
   bool Move(const std::string& from, const std::string& to) override {
     std::string_view name = NameOf(to);
     if (!LengthFits(std::string_view(to).substr(0, to.size() - name.size()), name)) return false;
-    if (!IsCaseOnlyChange(from, to)) return MoveFileA(from.c_str(), to.c_str()) != 0;
-    // Wine reports success for a change of letter case alone and keeps the
-    // old name; going through a unique intermediate name works everywhere,
-    // as long as the steps on and back are sure to find their names free
-    // and the intermediate path can serve as a source.
-    if (AnotherFileAnswersTo(from, to)) return false;
-    size_t slash = text::FindLast(from, '\\');
-    std::string dir = slash == text::npos ? std::string() : from.substr(0, slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string temp = dir + "~tvk" + std::to_string(GetCurrentProcessId()) + "_" +
-                         std::to_string(GetTickCount() + attempt) + ".tmp";
-      if (temp.size() > kLongestPath) return false;
-      if (GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-      if (!MoveFileA(from.c_str(), temp.c_str())) return false;
-      if (MoveFileA(temp.c_str(), to.c_str())) return true;
-      MoveFileA(temp.c_str(), from.c_str());
+    std::wstring wideFrom, wideTo;
+    if (!NameReachable(NameOf(from)) || !win::WideExact(from, wideFrom) || !win::WideExact(to, wideTo))
+      return false;
+    std::string keyFrom, keyTo;
+    NameKey(from, keyFrom);
+    NameKey(to, keyTo);
+    bool caseOnly = from != to && keyFrom == keyTo;
+    if (!caseOnly) {
+      if (!MoveFileW(wideFrom.c_str(), wideTo.c_str())) return false;
+    } else if (!MoveThroughTemporary(wideFrom, wideTo)) {
       return false;
     }
-    return false;
+    return Confirm(wideFrom, wideTo);
   }
 
   std::unique_ptr<File> Open(const std::string& path, FileAccess access, FileShare share,
                              FileCreate create) override {
+    std::wstring wide;
+    if (!win::WideExact(path, wide)) return nullptr;
     DWORD desired = GENERIC_READ | (access == FileAccess::ReadWrite ? GENERIC_WRITE : 0);
     DWORD shareMode = (static_cast<unsigned>(share) & 1 ? FILE_SHARE_READ : 0) |
                       (static_cast<unsigned>(share) & 2 ? FILE_SHARE_WRITE : 0);
     DWORD disposition = create == FileCreate::OpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
     HANDLE h =
-        CreateFileA(path.c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(wide.c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(h);
   }
-};
 
-class Win32Profile final : public Profile {
- public:
-  std::string Get(const std::string& file, const std::string& section, const std::string& key,
-                  const std::string& fallback, size_t maxLength) override {
-    std::vector<char> buffer(maxLength + 1);
-    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
-                                       static_cast<DWORD>(buffer.size()), file.c_str());
-    return std::string(buffer.data(), n);
+ private:
+  static constexpr size_t kLongestName = 255;
+
+  static DWORD Attributes(const std::string& path) {
+    std::wstring wide;
+    return win::WideExact(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
   }
-  bool Put(const std::string& file, const std::string& section, const std::string& key,
-           const std::string& value) override {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+
+  // Wine reports success for a change of letter case alone and keeps the
+  // old name; going through a unique intermediate name works everywhere,
+  // as long as the steps on and back are sure to find their names free
+  // and the intermediate path can serve as a source.
+  static bool MoveThroughTemporary(const std::wstring& from, const std::wstring& to) {
+    if (AnotherFileAnswersTo(from, to)) return false;
+    size_t slash = from.rfind(L'\\');
+    std::wstring dir = slash == std::wstring::npos ? std::wstring() : from.substr(0, slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::wstring temp = dir + L"~tvk" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                          std::to_wstring(GetTickCount() + attempt) + L".tmp";
+      if (temp.size() > kLongestPath) return false;
+      if (GetFileAttributesW(temp.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      if (!MoveFileW(from.c_str(), temp.c_str())) return false;
+      if (MoveFileW(temp.c_str(), to.c_str())) return true;
+      MoveFileW(temp.c_str(), from.c_str());
+      return false;
+    }
+    return false;
+  }
+
+  // A move is done when the file answers to the new name exactly as the
+  // file system shows it: a file system may report success and keep another
+  // spelling (a case change, or a form it normalises to). Otherwise the file
+  // goes back to the name its row shows, and the move failed.
+  static bool Confirm(const std::wstring& from, const std::wstring& to) {
+    std::wstring found;
+    if (!FoundName(to, found)) return false;
+    if (found == WideNameOf(to)) return true;
+    size_t slash = to.rfind(L'\\');
+    std::wstring now = (slash == std::wstring::npos ? std::wstring() : to.substr(0, slash + 1)) + found;
+    if (found == WideNameOf(from)) return false;  // reported, never made
+    if (SameFoldedName(found, WideNameOf(from)))
+      MoveThroughTemporary(now, from);
+    else
+      MoveFileW(now.c_str(), from.c_str());
+    return false;
   }
 };
 
@@ -278,25 +306,17 @@ FileSystem& SystemFileSystem() {
   return fs;
 }
 
-Profile& SystemProfile() {
-  static Win32Profile profile;
-  return profile;
-}
-
-std::string GbkToUtf8(std::string_view gbk) { return Convert(CP_ACP, CP_UTF8, gbk); }
-std::string Utf8ToGbk(std::string_view utf8) { return Convert(CP_UTF8, CP_ACP, utf8); }
-
 std::string ToNativePath(const std::string& path) { return path; }
 std::string FromNativePath(const std::string& native) { return native; }
 
 std::string ExecutableDirectory() {
   std::string dir;
-  if (const char* home = std::getenv("TAVIK_HOME"); home && *home) {
-    dir = home;
+  wchar_t buf[32768];
+  if (DWORD n = GetEnvironmentVariableW(L"TAVIK_HOME", buf, 32768); n > 0 && n < 32768) {
+    dir = win::Narrow(std::wstring_view(buf, n));
   } else {
-    char buf[MAX_PATH * 2];
-    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    dir.assign(buf, n);
+    n = GetModuleFileNameW(nullptr, buf, 32768);
+    dir = win::Narrow(std::wstring_view(buf, n));
     size_t slash = text::FindLast(dir, '\\');
     dir = slash == text::npos ? std::string() : dir.substr(0, slash);
   }

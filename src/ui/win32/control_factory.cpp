@@ -37,24 +37,24 @@ void WindowHost::CreateMenus() {
     for (size_t i = 0; i < menus[m].items.size(); ++i) {
       const MenuItem& item = menus[m].items[i];
       if (item.caption.empty()) {
-        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         continue;
       }
       int cmd = MenuCommand(static_cast<int>(m), static_cast<int>(i));
       std::string caption = item.caption;
       if (!item.accelerator.empty()) caption += "\t" + item.accelerator;
-      AppendMenuA(popup, MF_STRING | (item.enabled ? 0 : MF_GRAYED), cmd, caption.c_str());
+      AppendMenuW(popup, MF_STRING | (item.enabled ? 0 : MF_GRAYED), cmd, win::Wide(caption).c_str());
       ACCEL a;
       // Ctrl+A belongs to the list's own keys, not to the window.
       if (!menus[m].hidden && ParseAccelerator(item.accelerator, static_cast<WORD>(cmd), &a))
         accels.push_back(a);
     }
     if (!menus[m].hidden)
-      AppendMenuA(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
-                  menus[m].caption.c_str());
+      AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
+                  win::Wide(menus[m].caption).c_str());
   }
   SetMenu(hwnd_, menuBar_);
-  if (!accels.empty()) accel_ = CreateAcceleratorTableA(accels.data(), static_cast<int>(accels.size()));
+  if (!accels.empty()) accel_ = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
 }
 
 POINT WindowHost::OriginOf(const Control* parent) const {
@@ -99,7 +99,7 @@ namespace {
 // What the window of a control type is made of. A type without a class has
 // no window of its own, or one made by a function of its own.
 struct Recipe {
-  const char* cls = nullptr;
+  const wchar_t* cls = nullptr;
   DWORD style = 0, ex = 0;
   int extraHeight = 0;
   bool showsText = true;  // the model's text becomes the window's caption
@@ -109,16 +109,16 @@ Recipe RecipeFor(const Control& c, uint32_t flags) {
   Recipe r;
   switch (c.type) {
     case ControlType::Label:
-      r.cls = "STATIC";
+      r.cls = L"STATIC";
       // A caption wider than its label is clipped, never wrapped away.
       r.style = (c.rect.height <= 16 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX;
       break;
     case ControlType::GroupBox:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_GROUPBOX;
       break;
     case ControlType::Edit:
-      r.cls = "EDIT";
+      r.cls = L"EDIT";
       r.ex = WS_EX_CLIENTEDGE;
       r.style = ES_AUTOHSCROLL;
       if (flags & kMultiline) r.style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | ES_AUTOVSCROLL;
@@ -126,50 +126,50 @@ Recipe RecipeFor(const Control& c, uint32_t flags) {
       if (flags & kNumeric) r.style |= ES_NUMBER;
       break;
     case ControlType::CheckBox:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_CHECKBOX;  // the model toggles it
       break;
     case ControlType::Radio:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_RADIOBUTTON;  // the model keeps the groups
       break;
     case ControlType::ComboList:
     case ControlType::ComboEditable:
-      r.cls = "COMBOBOX";
+      r.cls = L"COMBOBOX";
       r.style =
           WS_VSCROLL | (c.type == ControlType::ComboList ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
       r.extraHeight = WindowHost::kComboDropHeight;
       r.showsText = false;
       break;
     case ControlType::Button:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_PUSHBUTTON;
       break;
     case ControlType::FlatButton:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_PUSHBUTTON | BS_FLAT;
       break;
     case ControlType::ShapeLine:
-      r.cls = "STATIC";
+      r.cls = L"STATIC";
       r.style = SS_ETCHEDFRAME;  // a frame two pixels high is a line, and keeps its size
       r.showsText = false;
       break;
     case ControlType::ShapeRect:
-      r.cls = "STATIC";
+      r.cls = L"STATIC";
       r.style = SS_ETCHEDFRAME;
       r.showsText = false;
       break;
     case ControlType::ColourPicker:
-      r.cls = "BUTTON";
+      r.cls = L"BUTTON";
       r.style = BS_OWNERDRAW;
       r.showsText = false;
       break;
     case ControlType::TabControl:
-      r.cls = WC_TABCONTROLA;
+      r.cls = WC_TABCONTROLW;
       r.showsText = false;
       break;
     case ControlType::ListView:
-      r.cls = WC_LISTVIEWA;
+      r.cls = WC_LISTVIEWW;
       r.ex = WS_EX_CLIENTEDGE;
       r.style = LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
       r.showsText = false;
@@ -196,8 +196,9 @@ HWND WindowHost::CreateOne(Control& c, int index) {
   POINT o = OriginOf(c.parent);
   int x = o.x + c.rect.left, y = o.y + c.rect.top;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | r.style | ((flags & kFocus) ? WS_TABSTOP : 0);
-  HWND hw = CreateWindowExA(r.ex, r.cls, r.showsText ? c.text.c_str() : "", style, x, y, c.rect.width,
-                            c.rect.height + r.extraHeight, hwnd_, id, GetModuleHandleA(nullptr), nullptr);
+  HWND hw =
+      CreateWindowExW(r.ex, r.cls, r.showsText ? win::Wide(c.text).c_str() : L"", style, x, y, c.rect.width,
+                      c.rect.height + r.extraHeight, hwnd_, id, GetModuleHandleW(nullptr), nullptr);
   if (!hw) return nullptr;
   hwnds_[index] = hw;
   indexOf_[hw] = index;
@@ -230,10 +231,10 @@ HWND WindowHost::CreateOne(Control& c, int index) {
 // Docked by this window rather than by the toolbar itself, so it has the
 // height of the layout.
 HWND WindowHost::CreateToolbar(HMENU id) {
-  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP |
                                  CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-                             0, 0, 0, 0, hwnd_, id, GetModuleHandleA(nullptr), nullptr);
+                             0, 0, 0, 0, hwnd_, id, GetModuleHandleW(nullptr), nullptr);
   win::Toolbar bar(toolbar_);
   bar.SetButtonStructSize();
   toolbarImages_ = MakeToolbarImages();
@@ -260,8 +261,8 @@ HWND WindowHost::CreateToolbar(HMENU id) {
 }
 
 HWND WindowHost::CreateStatusBar(HMENU id) {
-  status_ = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
-                            hwnd_, id, GetModuleHandleA(nullptr), nullptr);
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                            hwnd_, id, GetModuleHandleW(nullptr), nullptr);
   auto& panes = form_.status();
   std::vector<int> edges;
   for (auto& p : panes) edges.push_back(p.rightEdge);
@@ -281,13 +282,13 @@ void WindowHost::SetUpEdit(Control& c, HWND hw) {
   if (c.desc->maxLength > 0) win::Edit(hw).SetLimit(c.desc->maxLength);
   if (!(c.desc->flags & kSpinner)) return;
   POINT o = OriginOf(c.parent);
-  HWND ud = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
+  HWND ud = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
                             WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                             o.x + c.rect.left + c.rect.width, o.y + c.rect.top, 16, c.rect.height, hwnd_,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
   win::UpDown(ud).SetBuddy(hw);
   win::UpDown(ud).SetRange(c.desc->spinMin, c.desc->spinMax);
-  SetPropA(hw, kUpDownProperty, ud);
+  SetPropW(hw, kUpDownProperty, ud);
 }
 
 void WindowHost::SetUpCombo(Control& c, HWND hw) {

@@ -7,10 +7,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide.h"
+
 namespace tavik::ui::win {
+
+using tavik::win::Narrow;
+using tavik::win::Wide;
 
 class Window {
  public:
@@ -21,26 +27,23 @@ class Window {
   bool IsVisible() const { return IsWindowVisible(h_) != FALSE; }
   void SetFont(HFONT font, bool redraw) { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
   HFONT Font() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
-  // In GBK; the length the system reports may count characters where GBK
-  // needs two bytes for one.
   std::string Text() const {
-    int n = GetWindowTextLengthA(h_) * 2 + 2;
-    std::string s(static_cast<size_t>(n), '\0');
-    n = GetWindowTextA(h_, s.data(), n);
-    s.resize(static_cast<size_t>(std::max(n, 0)));
-    return s;
+    std::wstring w(static_cast<size_t>(GetWindowTextLengthW(h_)) + 1, L'\0');
+    w.resize(static_cast<size_t>(std::max(GetWindowTextW(h_, w.data(), static_cast<int>(w.size())), 0)));
+    return Narrow(w);
   }
+  void SetText(const std::string& text) { SetWindowTextW(h_, Wide(text).c_str()); }
   // Tells the parent as the control itself would.
   void NotifyParent(WORD code) const {
-    SendMessageA(GetParent(h_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h_), code), reinterpret_cast<LPARAM>(h_));
+    SendMessageW(GetParent(h_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h_), code), reinterpret_cast<LPARAM>(h_));
   }
   // Tells the parent as a common control would, with a bare header.
   LRESULT Notify(UINT code) const {
     NMHDR nm{h_, static_cast<UINT_PTR>(GetDlgCtrlID(h_)), code};
-    return SendMessageA(GetParent(h_), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    return SendMessageW(GetParent(h_), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
   }
   void PrintClient(HDC dc, DWORD parts) const { Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), parts); }
-  LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageA(h_, msg, wp, lp); }
+  LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageW(h_, msg, wp, lp); }
 
  protected:
   HWND h_;
@@ -61,7 +64,7 @@ class Edit : public Window {
   void SetLimit(LRESULT chars) { Send(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
   void SelectAll() { Send(EM_SETSEL, 0, -1); }
   void ReplaceSelection(const std::string& text) {
-    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
   }
 };
 
@@ -77,16 +80,15 @@ class ComboBox : public Window {
   using Window::Window;
   void Clear() { Send(CB_RESETCONTENT); }
   int Add(const std::string& text) {
-    return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text).c_str())));
   }
   void SetData(int i, LPARAM value) { Send(CB_SETITEMDATA, i, value); }
   int Count() const { return static_cast<int>(Send(CB_GETCOUNT)); }
   std::string ItemText(int i) const {
-    // Lengths count characters, not GBK bytes: room for two bytes each.
-    std::string s(static_cast<size_t>(std::max<LRESULT>(Send(CB_GETLBTEXTLEN, i), 0)) * 2 + 2, '\0');
-    Send(CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-    s.resize(std::strlen(s.c_str()));
-    return s;
+    std::wstring w(static_cast<size_t>(std::max<LRESULT>(Send(CB_GETLBTEXTLEN, i), 0)) + 1, L'\0');
+    Send(CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(w.data()));
+    w.resize(std::wcslen(w.c_str()));
+    return Narrow(w);
   }
   int Selected() const { return static_cast<int>(Send(CB_GETCURSEL)); }
   void Select(int i) { Send(CB_SETCURSEL, i); }
@@ -100,19 +102,20 @@ class TabControl : public Window {
   void Select(int page) { Send(TCM_SETCURSEL, page); }
   int Count() const { return static_cast<int>(Send(TCM_GETITEMCOUNT)); }
   bool Insert(int page, const std::string& text) {
-    TCITEMA item{};
+    std::wstring w = Wide(text);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(text.c_str());
-    return Send(TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item)) >= 0;
+    item.pszText = w.data();
+    return Send(TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item)) >= 0;
   }
   std::string Text(int page) const {
-    char buf[256] = {};
-    TCITEMA item{};
+    wchar_t buf[256] = {};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = buf;
-    item.cchTextMax = sizeof buf;
-    Send(TCM_GETITEMA, page, reinterpret_cast<LPARAM>(&item));
-    return buf;
+    item.cchTextMax = 256;
+    Send(TCM_GETITEMW, page, reinterpret_cast<LPARAM>(&item));
+    return Narrow(buf);
   }
 };
 
@@ -124,11 +127,11 @@ class Toolbar : public Window {
   void SetImageList(HIMAGELIST images) { Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)); }
   void SetButtonStructSize() { Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON)); }  // before any button
   bool AddButtons(const std::vector<TBBUTTON>& buttons) {
-    return Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
+    return Send(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
   }
   // Tells the parent as a click on the button would.
   void Click(int command) const {
-    SendMessageA(GetParent(h_), WM_COMMAND, command, reinterpret_cast<LPARAM>(h_));
+    SendMessageW(GetParent(h_), WM_COMMAND, command, reinterpret_cast<LPARAM>(h_));
   }
 };
 
@@ -136,16 +139,16 @@ class StatusBar : public Window {
  public:
   using Window::Window;
   void SetText(int pane, const std::string& text) {
-    Send(SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str()));
+    Send(SB_SETTEXTW, pane, reinterpret_cast<LPARAM>(Wide(text).c_str()));
   }
   std::string Text(int pane) const {
-    std::string s(static_cast<size_t>(LOWORD(Send(SB_GETTEXTLENGTHA, pane))) * 2 + 1, '\0');
-    Send(SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(s.data()));
-    s.resize(std::strlen(s.c_str()));
-    return s;
+    std::wstring w(static_cast<size_t>(LOWORD(Send(SB_GETTEXTLENGTHW, pane))) + 1, L'\0');
+    Send(SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(w.data()));
+    w.resize(std::wcslen(w.c_str()));
+    return Narrow(w);
   }
   void SetTip(int pane, const std::string& text) {
-    Send(SB_SETTIPTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str()));
+    Send(SB_SETTIPTEXTW, pane, reinterpret_cast<LPARAM>(Wide(text).c_str()));
   }
   bool SetParts(const std::vector<int>& rightEdges) {
     return Send(SB_SETPARTS, rightEdges.size(), reinterpret_cast<LPARAM>(rightEdges.data())) != 0;
@@ -166,17 +169,21 @@ class ListView : public Window {
   int Count() const { return ListView_GetItemCount(h_); }
   void SetCount(int n, DWORD flags) { ListView_SetItemCountEx(h_, n, flags); }
   std::string Text(int row, int column) const {
-    char buf[4096] = {};
-    ListView_GetItemText(h_, row, column, buf, sizeof buf);
-    return buf;
+    wchar_t buf[4096] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = 4096;
+    Send(LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Narrow(buf);
   }
   int Image(int row, int column) const {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
     item.iSubItem = column;
     item.iImage = -1;
-    return Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) && item.iImage >= 0 ? item.iImage : -1;
+    return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && item.iImage >= 0 ? item.iImage : -1;
   }
   int NextSelected(int after) const { return ListView_GetNextItem(h_, after, LVNI_SELECTED); }
   void Select(int row, bool on) { ListView_SetItemState(h_, row, on ? LVIS_SELECTED : 0, LVIS_SELECTED); }
@@ -198,13 +205,26 @@ class ListView : public Window {
   // The order the columns show in, by their indexes; the user may drag them.
   bool SetColumnOrder(int n, int* order) { return ListView_SetColumnOrderArray(h_, n, order) != FALSE; }
   bool InsertColumn(int i, const char* title, int width) {
-    LVCOLUMNA col{};
+    std::wstring w = Wide(title);
+    LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     col.fmt = LVCFMT_LEFT;
     col.cx = width;
-    col.pszText = const_cast<char*>(title);
+    col.pszText = w.data();
     col.iSubItem = i;
-    return Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col)) >= 0;
+    return Send(LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col)) >= 0;
+  }
+  // The header's captions, in column order of creation.
+  std::vector<std::string> ColumnTitles() const {
+    std::vector<std::string> titles;
+    wchar_t buf[256];
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = buf;
+    col.cchTextMax = 256;
+    for (int i = 0; Send(LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)); ++i)
+      titles.push_back(Narrow(buf));
+    return titles;
   }
   void SetExtendedStyle(DWORD style) { ListView_SetExtendedListViewStyle(h_, style); }
   void SetSmallImages(HIMAGELIST images) { ListView_SetImageList(h_, images, LVSIL_SMALL); }

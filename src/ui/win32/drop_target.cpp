@@ -119,29 +119,30 @@ void RegisterDropTarget(HWND hwnd, Form& form, Control& target) {
 
 std::vector<std::string> DroppedPaths(HDROP drop) {
   std::vector<std::string> paths;
-  UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < n; ++i) {
-    UINT len = DragQueryFileA(drop, i, nullptr, 0);
-    std::string p(len + 1, '\0');
-    DragQueryFileA(drop, i, p.data(), len + 1);
+    UINT len = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring p(len + 1, L'\0');
+    DragQueryFileW(drop, i, p.data(), len + 1);
     p.resize(len);
-    paths.push_back(p);
+    paths.push_back(tavik::win::Narrow(p));
   }
   return paths;
 }
 
 HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {
-  size_t size = sizeof(DROPFILES) + 1;
-  for (const auto& p : paths) size += p.size() + 1;
+  std::wstring all;
+  for (const auto& p : paths) {
+    all += tavik::win::Wide(p);
+    all += L'\0';
+  }
+  all += L'\0';
+  size_t size = sizeof(DROPFILES) + all.size() * sizeof(wchar_t);
   HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
   auto* df = static_cast<DROPFILES*>(GlobalLock(g));
   df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
-  for (const auto& p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
+  df->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), all.data(), all.size() * sizeof(wchar_t));
   GlobalUnlock(g);
   return g;
 }

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide.h"
 #include "ui/form.h"
 
 namespace tavik::ui {
 
 void RegisterDropTarget(HWND hwnd, Form& form, Control& target);
-// The paths of a CF_HDROP block, as DragQueryFileA gives them.
+// The paths of a CF_HDROP block.
 std::vector<std::string> DroppedPaths(HDROP drop);
 // Builds a CF_HDROP block from paths (for simulated drops).
 HGLOBAL MakeHDrop(const std::vector<std::string>& paths);

@@ -31,7 +31,7 @@ int WindowHost::ImageColumn() const {
 void WindowHost::PostFlush() {
   if (flushPosted_) return;
   flushPosted_ = true;
-  PostMessageA(hwnd_, kFlushMessage, 0, 0);
+  PostMessageW(hwnd_, kFlushMessage, 0, 0);
 }
 
 void WindowHost::ListCountChanged(Control& list) {
@@ -42,7 +42,7 @@ void WindowHost::ListCountChanged(Control& list) {
 
 void WindowHost::ListRowChanged(Control& list, int row, int column) {
   // A tip on show would speak of the row as it was.
-  if (row == tipRow_ && column == kMarkColumn && markTip_) SendMessageA(markTip_, TTM_POP, 0, 0);
+  if (row == tipRow_ && column == kMarkColumn && markTip_) SendMessageW(markTip_, TTM_POP, 0, 0);
   if (column < 0) column = ImageColumn();
   unsigned bit = column < 0 ? 0 : 1u << column;
   auto it =
@@ -62,7 +62,7 @@ void WindowHost::ListRowShown(Control& list, int row) {
   shownRow_ = row;
   if (!flushPosted_) {
     flushPosted_ = true;
-    PostMessageA(hwnd_, kFlushMessage, 0, 0);
+    PostMessageW(hwnd_, kFlushMessage, 0, 0);
   }
 }
 
@@ -88,7 +88,7 @@ void WindowHost::SetListCount(HWND h, int count) {
   RECT headerBefore{};
   if (header) GetWindowRect(header, &headerBefore);
   bool wasEmpty = lv.Count() == 0;
-  if (visible) DefWindowProcA(h, WM_SETREDRAW, FALSE, 0);
+  if (visible) DefWindowProcW(h, WM_SETREDRAW, FALSE, 0);
   lv.SetCount(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   if (wasEmpty && count > 0) {
     HDC mem = CreateCompatibleDC(nullptr);
@@ -96,7 +96,7 @@ void WindowHost::SetListCount(HWND h, int count) {
     DeleteDC(mem);
   }
   if (!visible) return;
-  DefWindowProcA(h, WM_SETREDRAW, TRUE, 0);
+  DefWindowProcW(h, WM_SETREDRAW, TRUE, 0);
   RECT whole;
   GetWindowRect(h, &whole);
   MapWindowPoints(HWND_DESKTOP, h, reinterpret_cast<POINT*>(&whole), 2);
@@ -214,17 +214,17 @@ void WindowHost::ReadListSelection(Control& list) {
 // show; moving to another row takes the shown tip down, so that the next one
 // is asked for anew.
 void WindowHost::SetUpMarkTip(HWND list) {
-  markTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             0, 0, 0, 0, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  markTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             0, 0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!markTip_) return;
-  TTTOOLINFOA tool{};
+  TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(list);
-  tool.lpszText = LPSTR_TEXTCALLBACKA;
-  SendMessageA(markTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageA(markTip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(markTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(markTip_, TTM_SETMAXTIPWIDTH, 0, 600);
   SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -236,25 +236,18 @@ LRESULT CALLBACK WindowHost::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UI
     int row = ListView_HitTest(h, &hit);
     if (row != host->tipRow_) {
       host->tipRow_ = row;
-      SendMessageA(host->markTip_, TTM_POP, 0, 0);
+      SendMessageW(host->markTip_, TTM_POP, 0, 0);
     }
   }
   return DefSubclassProc(h, msg, wp, lp);
 }
 
 LRESULT WindowHost::MarkTipText(NMHDR* nm) {
-  if (nm->code != TTN_GETDISPINFOA && nm->code != TTN_GETDISPINFOW) return 0;
+  if (nm->code != TTN_GETDISPINFOW) return 0;
   Control* list = ControlOf(reinterpret_cast<HWND>(nm->idFrom));
-  tipText_.clear();
+  tipWide_.clear();
   // An unmarked row has no tip: an empty text shows none.
-  if (list && list->markTip && form_.Marked(*list, tipRow_)) tipText_ = list->markTip(tipRow_);
-  if (nm->code == TTN_GETDISPINFOA) {
-    reinterpret_cast<NMTTDISPINFOA*>(nm)->lpszText = tipText_.data();
-    return 0;
-  }
-  int n = MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, nullptr, 0);
-  tipWide_.assign(static_cast<size_t>(std::max(n, 1)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, tipWide_.data(), n);
+  if (list && list->markTip && form_.Marked(*list, tipRow_)) tipWide_ = win::Wide(list->markTip(tipRow_));
   reinterpret_cast<NMTTDISPINFOW*>(nm)->lpszText = tipWide_.data();
   return 0;
 }

@@ -9,12 +9,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win32/wide.h"
 #include "text/gbk.h"
 #include "ui/win32/drop_target.h"
 #include "ui/win32/window_host.h"
 
 namespace tavik::ui {
 namespace {
+
+using tavik::win::Narrow;
+using tavik::win::Wide;
 
 constexpr UINT kRunMessage = WM_APP + 7;
 HWND g_uiWindow = nullptr;
@@ -30,7 +34,7 @@ LRESULT CALLBACK UiProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (wp) delete fn;  // posted: owned by the message
     return 0;
   }
-  return DefWindowProcA(h, msg, wp, lp);
+  return DefWindowProcW(h, msg, wp, lp);
 }
 
 UINT IconFlag(MsgIcon icon) {
@@ -66,13 +70,13 @@ int CALLBACK BrowseCallback(HWND h, UINT msg, LPARAM, LPARAM) {
 void InitUiThread() {
   if (g_uiWindow) return;
   g_uiThread = GetCurrentThreadId();
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.lpfnWndProc = UiProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TavikUiThread";
-  RegisterClassA(&wc);
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TavikUiThread";
+  RegisterClassW(&wc);
   g_uiWindow =
-      CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+      CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
 DWORD UiThreadId() { return g_uiThread; }
@@ -83,12 +87,12 @@ void RunOnUi(const std::function<void()>& fn) {
     return;
   }
   auto copy = fn;
-  SendMessageA(g_uiWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(&copy));
+  SendMessageW(g_uiWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(&copy));
 }
 
 void PostOnUi(std::function<void()> fn) {
   auto* heap = new std::function<void()>(std::move(fn));
-  if (!PostMessageA(g_uiWindow, kRunMessage, 1, reinterpret_cast<LPARAM>(heap))) delete heap;
+  if (!PostMessageW(g_uiWindow, kRunMessage, 1, reinterpret_cast<LPARAM>(heap))) delete heap;
 }
 
 Win32Shell::Win32Shell() {
@@ -114,7 +118,7 @@ std::vector<Form*> Win32Shell::OpenForms() { return order_; }
 MsgAnswer Win32Shell::ShowMessage(Form* owner, const std::string& title, const std::string& text,
                                   MsgIcon icon, MsgButtons buttons) {
   UINT type = IconFlag(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK);
-  int r = ::MessageBoxA(OwnerWindow(*this, owner), text.c_str(), title.c_str(), type);
+  int r = ::MessageBoxW(OwnerWindow(*this, owner), Wide(text).c_str(), Wide(title).c_str(), type);
   if (r == IDYES) return MsgAnswer::Yes;
   if (r == IDNO) return MsgAnswer::No;
   return MsgAnswer::Ok;
@@ -122,15 +126,17 @@ MsgAnswer Win32Shell::ShowMessage(Form* owner, const std::string& title, const s
 
 std::vector<std::string> Win32Shell::OpenFiles(Form* owner, const std::string& title,
                                                const std::string& filter, const std::string& initialDir) {
-  std::string filterZ;
-  for (char ch : filter) filterZ += ch == '|' ? '\0' : ch;
-  filterZ.append(2, '\0');
+  std::wstring filterZ = Wide(filter);
+  for (wchar_t& ch : filterZ)
+    if (ch == L'|') ch = L'\0';
+  filterZ.append(2, L'\0');
+  const std::wstring wideTitle = Wide(title), wideDir = Wide(initialDir);
   // A selection larger than the buffer is asked for again with a buffer of
   // the size the dialog reports, so no choice is silently dropped.
   size_t size = 8192;
   for (int attempt = 0; attempt < 4; ++attempt) {
-    std::vector<char> buffer(size, '\0'), titleBuffer(8192, '\0');
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> buffer(size, L'\0'), titleBuffer(8192, L'\0');
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = OwnerWindow(*this, owner);
     ofn.lpstrFilter = filterZ.c_str();
@@ -138,12 +144,12 @@ std::vector<std::string> Win32Shell::OpenFiles(Form* owner, const std::string& t
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrFileTitle = titleBuffer.data();
     ofn.nMaxFileTitle = static_cast<DWORD>(titleBuffer.size());
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : wideDir.c_str();
+    ofn.lpstrTitle = wideTitle.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT;
-    if (!GetOpenFileNameA(&ofn)) {
+    if (!GetOpenFileNameW(&ofn)) {
       if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
-        size_t needed = static_cast<unsigned char>(buffer[0]) | (static_cast<unsigned char>(buffer[1]) << 8);
+        size_t needed = static_cast<uint16_t>(buffer[0]);
         size = std::max(size * 4, needed + 16);
         continue;
       }
@@ -151,10 +157,11 @@ std::vector<std::string> Win32Shell::OpenFiles(Form* owner, const std::string& t
     }
     // Either one full path, or a directory and names separated by NULs.
     std::vector<std::string> parts;
-    const char* p = buffer.data();
+    const wchar_t* p = buffer.data();
     while (*p) {
-      parts.emplace_back(p);
-      p += parts.back().size() + 1;
+      std::wstring_view part(p);
+      parts.push_back(Narrow(part));
+      p += part.size() + 1;
     }
     if (parts.size() <= 1) return parts;
     std::string dir = parts[0];
@@ -167,36 +174,37 @@ std::vector<std::string> Win32Shell::OpenFiles(Form* owner, const std::string& t
 }
 
 std::optional<std::string> Win32Shell::BrowseForFolder(Form* owner, const std::string& title) {
-  BROWSEINFOA bi{};
+  const std::wstring wideTitle = Wide(title);
+  BROWSEINFOW bi{};
   bi.hwndOwner = OwnerWindow(*this, owner);
-  bi.lpszTitle = title.c_str();
+  bi.lpszTitle = wideTitle.c_str();
   bi.ulFlags = BIF_RETURNONLYFSDIRS;
   bi.lpfn = BrowseCallback;
-  LPITEMIDLIST item = SHBrowseForFolderA(&bi);
+  LPITEMIDLIST item = SHBrowseForFolderW(&bi);
   if (!item) return std::nullopt;
-  char path[512] = {};
-  BOOL ok = SHGetPathFromIDListA(item, path);
+  wchar_t path[MAX_PATH] = {};
+  BOOL ok = SHGetPathFromIDListW(item, path);
   CoTaskMemFree(item);
   if (!ok || !path[0]) return std::nullopt;
-  return std::string(path);
+  return Narrow(path);
 }
 
 bool Win32Shell::PickFont(Form* owner, FontChoice& font) {
-  LOGFONTA lf{};
+  LOGFONTW lf{};
   HDC dc = GetDC(nullptr);
   lf.lfHeight = -MulDiv(font.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
   ReleaseDC(nullptr, dc);
   lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = font.italic;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font.face.c_str(), LF_FACESIZE);
-  CHOOSEFONTA cf{};
+  lstrcpynW(lf.lfFaceName, Wide(font.face).c_str(), LF_FACESIZE);
+  CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = OwnerWindow(*this, owner);
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
-  if (!::ChooseFontA(&cf)) return false;
-  font.face = lf.lfFaceName;
+  if (!::ChooseFontW(&cf)) return false;
+  font.face = Narrow(lf.lfFaceName);
   font.points = cf.iPointSize / 10;
   font.bold = lf.lfWeight >= FW_BOLD;
   font.italic = lf.lfItalic != 0;
@@ -205,25 +213,25 @@ bool Win32Shell::PickFont(Form* owner, FontChoice& font) {
 
 bool Win32Shell::ChooseColour(Form* owner, int32_t& colour) {
   static COLORREF custom[16] = {};
-  CHOOSECOLORA cc{};
+  CHOOSECOLORW cc{};
   cc.lStructSize = sizeof cc;
   cc.hwndOwner = OwnerWindow(*this, owner);
   cc.rgbResult = static_cast<COLORREF>(colour);
   cc.lpCustColors = custom;
   cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-  if (!ChooseColorA(&cc)) return false;
+  if (!ChooseColorW(&cc)) return false;
   colour = static_cast<int32_t>(cc.rgbResult);
   return true;
 }
 
 void Win32Shell::BeginWaitCursor() {
   if (waitDepth_++ == 0)
-    previousCursor_ = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    previousCursor_ = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
 }
 
 void Win32Shell::EndWaitCursor() {
   if (waitDepth_ == 0 || --waitDepth_ > 0) return;
-  SetCursor(previousCursor_ ? previousCursor_ : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+  SetCursor(previousCursor_ ? previousCursor_ : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
   // Setting the position where it already is redraws the shape at once.
   POINT p;
   if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
@@ -303,14 +311,14 @@ void Win32Shell::ModalLoop(Form& dialog) {
     }
   MSG msg;
   while (!dialog.closing()) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (!IsDialogMessageA(h->hwnd(), &msg)) {
+    if (!IsDialogMessageW(h->hwnd(), &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }
@@ -348,14 +356,14 @@ void Win32Shell::Flush(Form& form) {
 
 int Win32Shell::RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     Form* main = order_.empty() ? nullptr : order_.front();
     WindowHost* host = main ? HostOf(*main) : nullptr;
-    if (host && host->accelerators() && TranslateAcceleratorA(host->hwnd(), host->accelerators(), &msg))
+    if (host && host->accelerators() && TranslateAcceleratorW(host->hwnd(), host->accelerators(), &msg))
       continue;
-    if (host && IsDialogMessageA(host->hwnd(), &msg)) continue;
+    if (host && IsDialogMessageW(host->hwnd(), &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

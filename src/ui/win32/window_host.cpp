@@ -6,22 +6,23 @@
 #include <cstring>
 
 #include "text/gbk.h"
+#include "text/unicode.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/images.h"
 
 namespace tavik::ui {
 namespace {
 
-const char kFormClass[] = "TavikForm";
+const wchar_t kFormClass[] = L"TavikForm";
 
 LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     static_cast<WindowHost*>(cs->lpCreateParams)->Attach(h);
   }
-  auto* host = reinterpret_cast<WindowHost*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (!host) return DefWindowProcA(h, msg, wp, lp);
+  auto* host = reinterpret_cast<WindowHost*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!host) return DefWindowProcW(h, msg, wp, lp);
   try {
     return host->Handle(msg, wp, lp);
   } catch (...) {
@@ -33,16 +34,16 @@ LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 void RegisterFormClass() {
   static bool done = false;
   if (done) return;
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = FormProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
-  if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  RegisterClassExA(&wc);
+  wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  RegisterClassExW(&wc);
   done = true;
 }
 
@@ -72,7 +73,7 @@ WindowHost::~WindowHost() {
 void WindowHost::DestroyWindowNow() {
   if (!hwnd_) return;
   HWND h = hwnd_;
-  SetWindowLongPtrA(h, GWLP_USERDATA, 0);
+  SetWindowLongPtrW(h, GWLP_USERDATA, 0);
   hwnd_ = nullptr;
   DestroyWindow(h);
 }
@@ -95,8 +96,8 @@ void WindowHost::CreateFrame(HWND owner) {
     y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     form_.windowRect = {x, y, w, h};
   }
-  hwnd_ = CreateWindowExA(exStyle, kFormClass, form_.title().c_str(), style, x, y, w, h, owner, nullptr,
-                          GetModuleHandleA(nullptr), this);
+  hwnd_ = CreateWindowExW(exStyle, kFormClass, win::Wide(form_.title()).c_str(), style, x, y, w, h, owner,
+                          nullptr, GetModuleHandleW(nullptr), this);
   if (d.kind == FormKind::MainWindow) {
     RECT r;
     GetWindowRect(hwnd_, &r);
@@ -170,17 +171,17 @@ HFONT WindowHost::FontFor(const Font& f) {
     height = -MulDiv(f.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(nullptr, dc);
   } else {
-    LOGFONTA lf;
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    LOGFONTW lf;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     height = lf.lfHeight;
   }
-  std::string face = f.face;
+  std::wstring face = win::Wide(f.face);
   if (face.empty()) {
-    LOGFONTA lf;
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    LOGFONTW lf;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     face = lf.lfFaceName;
   }
-  HFONT h = CreateFontA(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, 0, 0, DEFAULT_CHARSET,
+  HFONT h = CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, 0, 0, DEFAULT_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         face.c_str());
   fonts_.emplace_back(f, h);
@@ -211,7 +212,7 @@ void WindowHost::PushText(Control& c) {
   // push would also move the caret of an edit the user is typing in.
   if (win::Window(h).Text() == c.text) return;
   ++echo_;
-  SetWindowTextA(h, c.text.c_str());
+  win::Window(h).SetText(c.text);
   --echo_;
 }
 
@@ -313,7 +314,7 @@ void WindowHost::StatusChanged(int pane) {
   win::StatusBar(status_).SetText(pane, form_.status()[pane].text);
 }
 
-void WindowHost::TitleChanged() { SetWindowTextA(hwnd_, form_.title().c_str()); }
+void WindowHost::TitleChanged() { win::Window(hwnd_).SetText(form_.title()); }
 
 void WindowHost::WindowRectChanged() {
   const Rect& r = form_.windowRect;
@@ -379,24 +380,13 @@ LRESULT WindowHost::OnCommand(WPARAM wp, LPARAM lp) {
 
 LRESULT WindowHost::OnNotify(NMHDR* nm) {
   if (markTip_ && nm->hwndFrom == markTip_) return MarkTipText(nm);
-  if (nm->code == TTN_GETDISPINFOA && toolbar_) {
-    auto* info = reinterpret_cast<NMTTDISPINFOA*>(nm);
-    int index = static_cast<int>(nm->idFrom) - kToolbarBase;
-    auto& tb = form_.toolbar();
-    if (index >= 0 && index < static_cast<int>(tb.size())) {
-      scratch_ = tb[index].tooltip;
-      info->lpszText = scratch_.data();
-    }
-    return 0;
-  }
   if (nm->code == TTN_GETDISPINFOW && toolbar_) {
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(nm);
     int index = static_cast<int>(nm->idFrom) - kToolbarBase;
     auto& tb = form_.toolbar();
     if (index >= 0 && index < static_cast<int>(tb.size())) {
-      static wchar_t wide[128];
-      MultiByteToWideChar(CP_ACP, 0, tb[index].tooltip.c_str(), -1, wide, 128);
-      info->lpszText = wide;
+      wideScratch_ = win::Wide(tb[index].tooltip);
+      info->lpszText = wideScratch_.data();
     }
     return 0;
   }
@@ -408,17 +398,22 @@ LRESULT WindowHost::OnNotify(NMHDR* nm) {
   }
   if (c->type != ControlType::ListView) return 0;
   switch (nm->code) {
-    case LVN_GETDISPINFOA: {
-      auto* di = reinterpret_cast<NMLVDISPINFOA*>(nm);
+    case LVN_GETDISPINFOW: {
+      // Asked for the rows being drawn only: a keystroke over 100,000 rows
+      // converts the few on screen, into a buffer kept for the next.
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(nm);
       auto& rows = form_.Rows(*c);
       int r = di->item.iItem, col = di->item.iSubItem;
       if (r < 0 || r >= static_cast<int>(rows.size()) || col < 0 || col > 4) return 0;
       if (di->item.mask & LVIF_TEXT && di->item.pszText && di->item.cchTextMax > 0) {
         const std::string& s = rows[r].cells[col];
-        size_t n = std::min(s.size(), static_cast<size_t>(di->item.cchTextMax - 1));
-        n = text::BoundaryAtOrBefore(s, n);
-        std::memcpy(di->item.pszText, s.data(), n);
-        di->item.pszText[n] = '\0';
+        if (!text::ToUtf16(s, cellScratch_)) cellScratch_ = text::ToUtf16Lossy(s);
+        size_t n = std::min(cellScratch_.size(), static_cast<size_t>(di->item.cchTextMax - 1));
+        // Never half a surrogate pair.
+        if (n > 0 && n < cellScratch_.size() && cellScratch_[n - 1] >= 0xD800 && cellScratch_[n - 1] < 0xDC00)
+          --n;
+        std::memcpy(di->item.pszText, cellScratch_.data(), n * sizeof(wchar_t));
+        di->item.pszText[n] = L'\0';
       }
       if (di->item.mask & LVIF_IMAGE) di->item.iImage = col == ImageColumn() ? rows[r].image : -1;
       return 0;
@@ -556,7 +551,7 @@ LRESULT WindowHost::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     default:
-      return DefWindowProcA(hwnd_, msg, wp, lp);
+      return DefWindowProcW(hwnd_, msg, wp, lp);
   }
 }
 

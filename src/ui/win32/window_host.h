@@ -79,8 +79,8 @@ class WindowHost final : public FormObserver {
   void ApplyVisibility();
   // An edit box's spinner is a window of its own, kept in a property of
   // the box.
-  static constexpr char kUpDownProperty[] = "tavik.updown";
-  static HWND UpDownOf(HWND edit) { return static_cast<HWND>(GetPropA(edit, kUpDownProperty)); }
+  static constexpr wchar_t kUpDownProperty[] = L"tavik.updown";
+  static HWND UpDownOf(HWND edit) { return static_cast<HWND>(GetPropW(edit, kUpDownProperty)); }
   void PushText(Control& c);
   void PushItems(Control& c);
   void PushSelection(Control& c);
@@ -135,10 +135,10 @@ class WindowHost final : public FormObserver {
   std::vector<Control*> dirtySelections_;
   Control* shownList_ = nullptr;  // a row to bring into view, after the rest
   int shownRow_ = -1;
-  std::string scratch_;  // list view text handed out in LVN_GETDISPINFO
+  std::wstring wideScratch_;    // a toolbar tip handed out
+  std::u16string cellScratch_;  // a list cell handed out in LVN_GETDISPINFOW
   HWND markTip_ = nullptr;
   int tipRow_ = -1;  // the row under the pointer
-  std::string tipText_;
   std::wstring tipWide_;
 };
 

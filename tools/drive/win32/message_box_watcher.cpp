@@ -11,9 +11,9 @@ using ui::win::Window;
 namespace {
 
 std::string ClassOf(HWND h) {
-  char buf[64] = {};
-  GetClassNameA(h, buf, sizeof buf);
-  return buf;
+  wchar_t buf[64] = {};
+  GetClassNameW(h, buf, 64);
+  return ui::win::Narrow(buf);
 }
 
 BOOL CALLBACK FindBox(HWND h, LPARAM p) {
@@ -40,15 +40,15 @@ bool MessageBoxWatcher::AnswerOpenBox() {
   HICON icon = nullptr;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (ClassOf(child) != "Static") continue;
-    LONG style = GetWindowLongA(child, GWL_STYLE);
+    LONG style = GetWindowLongW(child, GWL_STYLE);
     if ((style & SS_TYPEMASK) == SS_ICON) {
-      icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+      icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
     } else {
       std::string t = Window(child).Text();
       if (!t.empty()) info.text = t;
     }
   }
-  auto same = [&](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
+  auto same = [&](LPCSTR id) { return icon && icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(id)); };
   if (!icon)
     info.icon = ui::MsgIcon::None;
   else if (same(reinterpret_cast<LPCSTR>(IDI_ASTERISK)))
@@ -68,7 +68,7 @@ bool MessageBoxWatcher::AnswerOpenBox() {
     id = answer == ui::MsgAnswer::Yes ? IDYES : IDNO;
   else if (!GetDlgItem(box, IDOK))
     id = IDCANCEL;
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
   // Until the box is destroyed, not only hidden: its own loop may still
   // run between the two and must not be taken for the program's idle loop.
   for (int i = 0; i < 1000 && IsWindow(box); ++i) Sleep(5);

@@ -67,6 +67,7 @@ std::optional<ControlState> Win32Target::Read(const std::string& name) {
         break;
       }
       case ControlType::ListView:
+        s.items = win::ListView(h).ColumnTitles();
         s.textColour = static_cast<int32_t>(win::ListView(h).TextColour());
         s.backColour = static_cast<int32_t>(win::ListView(h).BackColour());
         break;
@@ -164,10 +165,10 @@ std::optional<std::string> Win32Target::Mark(int row) {
   // A tip still up for another row goes first.
   ui::RunOnUi([&] {
     ClientToScreen(list, &screen);
-    SendMessageA(tip, TTM_POP, 0, 0);
+    SendMessageW(tip, TTM_POP, 0, 0);
   });
   SetCursorPos(screen.x, screen.y);
-  PostMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
   // The tip shows after the system's hover delay.
   std::string text;
   for (int waited = 0; waited < 5000; waited += 20) {
@@ -242,10 +243,21 @@ std::string Win32Target::TopDialogTitle() {
   return title;
 }
 
+std::string Win32Target::TopTitle() {
+  std::string title;
+  ui::RunOnUi([&] {
+    auto forms = shell_->OpenForms();
+    if (WindowHost* host = forms.empty() ? nullptr : shell_->HostOf(*forms.back()))
+      title = win::Window(host->hwnd()).Text();
+  });
+  return title;
+}
+
 bool Win32Target::WaitCursor() {
   bool wait = false;
   ui::RunOnUi([&] {
-    wait = shell_->waitDepth() > 0 || GetCursor() == LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    wait =
+        shell_->waitDepth() > 0 || GetCursor() == LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
   });
   return wait;
 }
@@ -270,10 +282,10 @@ std::optional<ui::Font> Win32Target::ControlFont(const std::string& name) {
     HWND h = c ? host->HwndOf(*c) : nullptr;
     if (!h) return;
     HFONT hf = win::Window(h).Font();
-    LOGFONTA lf{};
-    if (!hf || !GetObjectA(hf, sizeof lf, &lf)) return;
+    LOGFONTW lf{};
+    if (!hf || !GetObjectW(hf, sizeof lf, &lf)) return;
     ui::Font f;
-    f.face = lf.lfFaceName;
+    f.face = win::Narrow(lf.lfFaceName);
     int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -357,11 +369,11 @@ bool Win32Target::IsPageShown(WindowHost& host, const Control& page) {
 // reported as the default.
 void Win32Target::ReadColours(const Control& c, HWND h, ControlState* s) {
   bool isEdit =
-      c.type == ControlType::Edit && IsWindowEnabled(h) && !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY);
+      c.type == ControlType::Edit && IsWindowEnabled(h) && !(GetWindowLongW(h, GWL_STYLE) & ES_READONLY);
   HDC dc = CreateCompatibleDC(nullptr);
   SetTextColor(dc, RGB(1, 2, 3));
   SetBkColor(dc, RGB(1, 2, 3));
-  SendMessageA(GetParent(h), isEdit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+  SendMessageW(GetParent(h), isEdit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                reinterpret_cast<LPARAM>(h));
   COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
   DeleteDC(dc);
@@ -372,12 +384,12 @@ void Win32Target::ReadColours(const Control& c, HWND h, ControlState* s) {
 // Every text the real status bar is given passes through here on its way
 // in, so what a long command showed can be checked after it ended.
 LRESULT CALLBACK Win32Target::StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Win32Target*>(GetPropA(h, "tavik.drive"));
-  auto old = reinterpret_cast<WNDPROC>(GetPropA(h, "tavik.proc"));
-  LRESULT r = CallWindowProcA(old, h, msg, wp, lp);
-  if (self && msg == SB_SETTEXTA) {
-    const char* text = reinterpret_cast<const char*>(lp);
-    self->statusHistory_.Record(static_cast<int>(wp & 0xFF), text ? text : "");
+  auto* self = reinterpret_cast<Win32Target*>(GetPropW(h, L"tavik.drive"));
+  auto old = reinterpret_cast<WNDPROC>(GetPropW(h, L"tavik.proc"));
+  LRESULT r = CallWindowProcW(old, h, msg, wp, lp);
+  if (self && msg == SB_SETTEXTW) {
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(lp);
+    self->statusHistory_.Record(static_cast<int>(wp & 0xFF), text ? win::Narrow(text) : std::string());
   }
   return r;
 }
@@ -385,10 +397,10 @@ LRESULT CALLBACK Win32Target::StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 void Win32Target::WatchStatusBar() {
   WindowHost* host = MainHostUi();
   HWND h = host ? host->HwndOf("状态条") : nullptr;
-  if (!h || GetPropA(h, "tavik.proc")) return;
-  SetPropA(h, "tavik.drive", this);
-  SetPropA(h, "tavik.proc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(h, GWLP_WNDPROC)));
-  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StatusProc));
+  if (!h || GetPropW(h, L"tavik.proc")) return;
+  SetPropW(h, L"tavik.drive", this);
+  SetPropW(h, L"tavik.proc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(h, GWLP_WNDPROC)));
+  SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StatusProc));
 }
 
 }  // namespace tavik::drive

@@ -46,9 +46,9 @@ void PostSettled(HANDLE done, int tries) {
 }  // namespace
 
 std::string MenuCaption(HMENU menu, int pos) {
-  char buf[256] = {};
-  GetMenuStringA(menu, pos, buf, sizeof buf, MF_BYPOSITION);
-  std::string s = buf;
+  wchar_t buf[256] = {};
+  GetMenuStringW(menu, pos, buf, 256, MF_BYPOSITION);
+  std::string s = ui::win::Narrow(buf);
   size_t tab = s.find('\t');
   return tab == std::string::npos ? s : s.substr(0, tab);
 }
@@ -75,7 +75,7 @@ bool DriverShell::ChooseColour(Form*, int32_t& colour) {
 }
 
 Win32Target::Win32Target() {
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ThreadStart start{this, ready};
   thread_ = CreateThread(nullptr, 0, &Win32Target::UiThread, &start, 0, &threadId_);
   boxes_.Watch(threadId_);
@@ -97,7 +97,7 @@ DWORD WINAPI Win32Target::UiThread(LPVOID p) {
 
 Win32Target::~Win32Target() {
   ui::RunOnUi([this] { app_.reset(); });
-  PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+  PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
   WaitForSingleObject(thread_, 10000);
   CloseHandle(thread_);
 }
@@ -115,7 +115,7 @@ void Win32Target::Start(const std::string& home) {
 void Win32Target::Close() {
   HWND main = MainHwnd();
   if (main) {
-    ui::PostOnUi([main] { SendMessageA(main, WM_CLOSE, 0, 0); });
+    ui::PostOnUi([main] { SendMessageW(main, WM_CLOSE, 0, 0); });
     WaitIdle();
   }
   ui::RunOnUi([this] { app_.reset(); });
@@ -133,8 +133,8 @@ bool Win32Target::Type(const std::string& name, const std::string& text) {
   if (!c || !h) return false;
   if (!ui::TakesTyping(c->type)) return false;
   ui::PostOnUi([h, c, text] {
-    if (!IsWindowEnabled(h) || (GetWindowLongA(h, GWL_STYLE) & ES_READONLY)) return;
-    if (c->type == ControlType::Edit && (GetWindowLongA(h, GWL_STYLE) & ES_MULTILINE)) {
+    if (!IsWindowEnabled(h) || (GetWindowLongW(h, GWL_STYLE) & ES_READONLY)) return;
+    if (c->type == ControlType::Edit && (GetWindowLongW(h, GWL_STYLE) & ES_MULTILINE)) {
       // A multi-line edit reports no change for a set text, only for an
       // edit; its own limit is lifted so the model's applies, as below.
       ui::win::Edit edit(h);
@@ -146,9 +146,9 @@ bool Win32Target::Type(const std::string& name, const std::string& text) {
     } else if (c->type == ControlType::Edit) {
       // The whole content replaced at once, one change; the program's
       // model applies the box's limits as it does to typed text.
-      SetWindowTextA(h, text.c_str());
+      ui::win::Window(h).SetText(text);
     } else {
-      SetWindowTextA(h, text.c_str());
+      ui::win::Window(h).SetText(text);
       ui::win::Window(h).NotifyParent(CBN_EDITCHANGE);
     }
   });
@@ -228,7 +228,7 @@ bool Win32Target::Menu(const std::string& caption) {
         if (GetMenuState(m, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) return;
         int cmd = ui::MenuCommand(static_cast<int>(mi), i);
         HWND main = host->hwnd();
-        ui::PostOnUi([main, cmd] { SendMessageA(main, WM_COMMAND, MAKEWPARAM(cmd, 0), 0); });
+        ui::PostOnUi([main, cmd] { SendMessageW(main, WM_COMMAND, MAKEWPARAM(cmd, 0), 0); });
         return;
       }
     }
@@ -280,8 +280,8 @@ bool Win32Target::Key(const std::string& name, const ui::KeyPress& key) {
     state[VK_MENU] = key.alt ? 0x80 : 0;
     SetKeyboardState(state.data());
     SetFocus(h);
-    PostMessageA(h, key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key.code, 1);
-    PostMessageA(h, key.alt ? WM_SYSKEYUP : WM_KEYUP, key.code, 0xC0000001);
+    PostMessageW(h, key.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key.code, 1);
+    PostMessageW(h, key.alt ? WM_SYSKEYUP : WM_KEYUP, key.code, 0xC0000001);
     ui::PostOnUi([saved] { SetKeyboardState(saved->data()); });
   });
   WaitIdle();
@@ -304,8 +304,8 @@ void Win32Target::Escape() {
   ui::PostOnUi([top] {
     HWND focus = GetFocus();
     HWND target = focus && IsChild(top, focus) ? focus : top;
-    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
   });
   WaitIdle();
 }
@@ -405,7 +405,7 @@ bool Win32Target::ListNotify(const std::string& name, UINT code) {
     NMITEMACTIVATE nm{};
     nm.hdr = {h, static_cast<UINT_PTR>(GetDlgCtrlID(h)), code};
     nm.iItem = -1;
-    SendMessageA(GetParent(h), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    SendMessageW(GetParent(h), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
   });
   WaitIdle();
   return true;
@@ -415,7 +415,7 @@ bool Win32Target::ListNotify(const std::string& name, UINT code) {
 // do: any message box on the way is recorded and answered.
 void Win32Target::WaitIdle() {
   for (int round = 0; round < 200; ++round) {
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     PostSettled(done, 50);
     int waited = 0;
     bool answered = false;

@@ -75,6 +75,7 @@ class Win32Target final : public Target, public FontSource, public ScreenSource,
   bool ToolbarEnabled(int index) override;
   std::optional<bool> MenuEnabled(const std::string& caption) override;
   std::string TopDialogTitle() override;
+  std::string TopTitle() override;
   bool WaitCursor() override;
   ui::Rect WindowRect() override;
   std::optional<ui::Font> ControlFont(const std::string& name) override;

@@ -1,9 +1,10 @@
 // The private-profile functions as this program uses them: sections in
 // brackets, key=value lines, ASCII-case-insensitive names, values trimmed,
 // and writes that keep every other line. Lines end in CR LF, as Windows
-// writes them; CR or LF alone ends a line too when reading.
-#include <fstream>
-#include <sstream>
+// writes them; CR or LF alone ends a line too when reading. One
+// implementation on every system, over the File port: the files hold the
+// program's own bytes, which Windows' wide profile functions would decode
+// with the system code page.
 #include <vector>
 
 #include "platform/platform.h"
@@ -19,12 +20,20 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
+bool ReadAll(const std::string& path, std::string* all) {
+  auto file = SystemFileSystem().Open(path, FileAccess::Read, FileShare::ReadWrite, FileCreate::OpenExisting);
+  int64_t size = file ? file->Size() : -1;
+  if (size < 0) return false;
+  all->resize(static_cast<size_t>(size));
+  size_t got = 0;
+  if (!file->Read(all->data(), all->size(), &got)) return false;
+  all->resize(got);
+  return true;
+}
+
 bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
-  std::ifstream in(ToNativePath(path), std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string all = ss.str();
+  std::string all;
+  if (!ReadAll(path, &all)) return false;
   size_t start = 0;
   while (start < all.size()) {
     size_t end = all.find_first_of("\r\n", start);
@@ -55,7 +64,7 @@ bool KeyOf(const std::string& line, std::string* key, std::string* value) {
   return !key->empty();
 }
 
-class PosixProfile final : public Profile {
+class FileProfile final : public Profile {
  public:
   std::string Get(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& fallback, size_t maxLength) override {
@@ -112,17 +121,15 @@ class PosixProfile final : public Profile {
     }
     std::string out;
     for (const std::string& line : lines) out += line + "\r\n";
-    std::ofstream o(ToNativePath(file), std::ios::binary | std::ios::trunc);
-    if (!o) return false;
-    o << out;
-    return static_cast<bool>(o.flush());
+    auto f = SystemFileSystem().Open(file, FileAccess::ReadWrite, FileShare::Read, FileCreate::OpenAlways);
+    return f && f->Seek(0, SeekFrom::Begin) && f->Write(out.data(), out.size()) && f->SetEnd();
   }
 };
 
 }  // namespace
 
 Profile& SystemProfile() {
-  static PosixProfile profile;
+  static FileProfile profile;
   return profile;
 }
 
