@@ -185,7 +185,9 @@ JournalReading ReadJournal(std::string_view bytes, std::string_view exeDir) {
   }
   if (!ParseCount(line, &count)) return r;
   std::vector<JournalMove> plan;
-  plan.reserve(count);
+  // Room for what the bytes can hold, not what a damaged count claims: a
+  // plan line takes at least nine bytes.
+  plan.reserve(std::min<size_t>(count, rest.size() / 9));
   for (int32_t i = 0; i < count; ++i) {
     JournalMove m;
     if (!NextLine(rest, &line) || !ParseMove(line, &m)) return r;
