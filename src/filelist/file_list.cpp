@@ -121,6 +121,7 @@ void FileList::AddPaths(const std::vector<std::string>& paths) {
   for (const std::string& p : paths) {
     dirs.push_back(DirectoryOf(p));
     PushItem(NameOf(p));
+    if (onPicked) onPicked(dirs.back(), oldNames.back(), false);
   }
   FillAppended(first, dirs);
 }
@@ -170,6 +171,7 @@ void FileList::AddDroppedPaths(const std::vector<std::string>& paths) {
       // A drop from a search window mixes folders: each file keeps its own.
       dirs.push_back(DirectoryOf(p));
       PushItem(NameOf(p));
+      if (onPicked) onPicked(dirs.back(), oldNames.back(), true);
     } else {
       rest.push_back(p);
     }

@@ -83,6 +83,9 @@ class FileList {
   std::function<void(const std::string& folder, std::span<const std::string> files,
                      std::span<const std::string> directories)>
       onListed;
+  // Each file the user picked (open dialog, drop) as it is added; seen: the
+  // disk was asked and has it.
+  std::function<void(const std::string& folder, const std::string& name, bool seen)> onPicked;
   // Grows whenever items come or go, so that what was worked out per item
   // can tell it is out of date.
   uint64_t generation = 0;

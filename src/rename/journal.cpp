@@ -32,6 +32,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <unordered_map>
 
 #include "rename/rules.h"
 
@@ -183,7 +185,9 @@ JournalReading ReadJournal(std::string_view bytes, std::string_view exeDir) {
   }
   if (!ParseCount(line, &count)) return r;
   std::vector<JournalMove> plan;
-  plan.reserve(count);
+  // Room for what the bytes can hold, not what a damaged count claims: a
+  // plan line takes at least nine bytes.
+  plan.reserve(std::min<size_t>(count, rest.size() / 9));
   for (int32_t i = 0; i < count; ++i) {
     JournalMove m;
     if (!NextLine(rest, &line) || !ParseMove(line, &m)) return r;
@@ -222,7 +226,55 @@ JournalReading ReadJournal(std::string_view bytes, std::string_view exeDir) {
     r.hasInDoubt = true;
     r.inDoubt = std::move(*pending);
   }
+  auto after = std::upper_bound(plan.begin(), plan.end(), last,
+                                [](int32_t n, const JournalMove& m) { return n < m.number; });
+  r.later.assign(std::make_move_iterator(after), std::make_move_iterator(plan.end()));
   return r;
+}
+
+std::vector<JournalMove> MovesStillMade(JournalReading& reading, NamesOnDisk& disk) {
+  std::vector<JournalMove> moves = std::move(reading.done);
+  const size_t recorded = moves.size();
+  if (reading.hasInDoubt) moves.push_back(std::move(reading.inDoubt));
+  for (JournalMove& m : reading.later) moves.push_back(std::move(m));
+  reading.hasInDoubt = false;
+  reading.later.clear();
+  std::vector<std::string> from(moves.size()), to(moves.size());
+  for (size_t i = 0; i < moves.size(); ++i) {
+    from[i] = disk.Key(moves[i].folder, moves[i].from);
+    to[i] = disk.Key(moves[i].folder, moves[i].to);
+  }
+  std::vector<bool> made;
+  size_t end = moves.size();
+  for (;;) {
+    made.assign(end, false);
+    // The names as the moves taken back so far leave them: freed (nullptr)
+    // or taken again.
+    std::unordered_map<std::string_view, const std::string*> now;
+    auto spelling = [&](const std::string& key) {
+      auto it = now.find(key);
+      return it != now.end() ? it->second : disk.Spelling(key);
+    };
+    for (size_t i = end; i-- > 0;) {
+      const JournalMove& m = moves[i];
+      const std::string* there = spelling(to[i]);
+      if (!there) continue;
+      if (from[i] == to[i] ? *there != m.to || m.to == m.from : spelling(from[i]) != nullptr) continue;
+      made[i] = true;
+      now[to[i]] = nullptr;
+      now[from[i]] = &m.from;
+    }
+    // A move the disk does not show ends the unrecorded ones; those after
+    // it were not made either, and may have freed a name for one before.
+    size_t shown = recorded;
+    while (shown < end && made[shown]) ++shown;
+    if (shown == end) break;
+    end = shown;
+  }
+  std::vector<JournalMove> out;
+  for (size_t i = end; i-- > 0;)
+    if (made[i]) out.push_back(std::move(moves[i]));
+  return out;
 }
 
 }  // namespace tavik::rename

@@ -67,8 +67,28 @@ struct JournalReading {
   // process may have died before or after the system made it.
   bool hasInDoubt = false;
   JournalMove inDoubt;
+  // The plan's moves after the last one begun, in order: a power cut can
+  // lose the progress lines of moves the system had made.
+  std::vector<JournalMove> later;
 };
 
 JournalReading ReadJournal(std::string_view bytes, std::string_view exeDir);
+
+// The names a folder holds, as the way back asks the disk.
+class NamesOnDisk {
+ public:
+  virtual ~NamesOnDisk() = default;
+  // The name as the file system compares it, its folder included.
+  virtual std::string Key(const std::string& folder, const std::string& name) = 0;
+  // The spelling of the entry answering to the key; nullptr when none does.
+  virtual const std::string* Spelling(const std::string& key) = 0;
+};
+
+// The moves of a cut-off batch that the disk shows still made, latest
+// first, the order to take them back in. Replayed latest first, a move
+// counts where its new name is there and its old name is free (a case-only
+// move: where the entry has the new spelling). Moves after the last one
+// recorded count while the disk shows them, up to the first it does not.
+std::vector<JournalMove> MovesStillMade(JournalReading& reading, NamesOnDisk& disk);
 
 }  // namespace tavik::rename

@@ -113,23 +113,46 @@ uint32_t MoveCheck::FolderId(const std::string& folder) {
   if (added) {
     folders_.push_back(folder);
     listed_.push_back(false);
+    entries_.push_back(0);
   }
   return it->second;
 }
 
+uint32_t MoveCheck::Renew(const std::string& folder) {
+  const uint32_t old = FolderId(folder);
+  stale_ += entries_[old];
+  // Dropping the table costs one listing of each other folder at the next
+  // Check, paid for by the listings that made the stale slots.
+  if (stale_ > used_ - stale_) {
+    Forget();
+    return FolderId(folder);
+  }
+  const auto id = static_cast<uint32_t>(folders_.size());
+  folderIds_[key_] = id;
+  folders_.push_back(folder);
+  listed_.push_back(false);
+  entries_.push_back(0);
+  indexed_ = false;
+  return id;
+}
+
 void MoveCheck::ListFolder(uint32_t folder) {
   listed_[folder] = true;
+  const size_t before = used_;
   fs_.List(folders_[folder], [&](DirEntry& e) {
     if (e.name == "." || e.name == "..") return;
     Grow(used_ + 1);
     ++table_[Take(Hash(folder, e.name))].count;
   });
+  entries_[folder] += used_ - before;
 }
 
 void MoveCheck::Forget() {
   folderIds_.clear();
   folders_.clear();
   listed_.clear();
+  entries_.clear();
+  stale_ = 0;
   table_.clear();
   used_ = 0;
   indexed_ = false;
@@ -138,13 +161,25 @@ void MoveCheck::Forget() {
 void MoveCheck::NoteListing(const std::string& folder, std::span<const std::string> files,
                             std::span<const std::string> directories) {
   uint32_t id = FolderId(folder);
-  // Already known: the program's own moves have kept it current.
-  if (listed_[id]) return;
+  if (listed_[id]) id = Renew(folder);
   listed_[id] = true;
+  const size_t before = used_;
   Grow(used_ + files.size() + directories.size());
   for (const std::string& name : files) ++table_[Take(Hash(id, name))].count;
   for (const std::string& name : directories)
     if (name != "." && name != "..") ++table_[Take(Hash(id, name))].count;
+  entries_[id] += used_ - before;
+}
+
+void MoveCheck::NotePicked(const std::string& folder, const std::string& name, bool seen) {
+  const uint32_t id = FolderId(folder);
+  // An unlisted folder is listed at the next Check.
+  if (!listed_[id]) return;
+  Grow(used_ + 1);
+  const size_t before = used_;
+  Slot& s = table_[Take(Hash(id, name))];
+  entries_[id] += used_ - before;
+  if (s.count == 0 && (seen || fs_.Exists(folder + name))) s.count = 1;
 }
 
 void MoveCheck::Index(size_t items, const std::vector<std::string>& oldNames,
@@ -275,7 +310,9 @@ void MoveCheck::Moved(size_t item, const std::string& folder, const std::string&
     if (source.holder == self || source.count == 0) source.holder = -1;
   }
   const uint64_t h = Hash(id, to);
+  const size_t before = used_;
   Slot& target = table_[Take(h)];
+  entries_[id] += used_ - before;
   ++target.count;
   // Who holds which name is worked out afresh after the items change.
   if (!indexed_ || item >= itemOld_.size()) return;

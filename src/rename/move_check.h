@@ -53,9 +53,14 @@ class MoveCheck {
   // may have changed behind the program's back).
   void Forget();
   // A folder's entries as a scan of the list met them, so that adding a
-  // folder's files does not list it twice.
+  // folder's files does not list it twice. They replace what was known of
+  // the folder: files may have come and gone since.
   void NoteListing(const std::string& folder, std::span<const std::string> files,
                    std::span<const std::string> directories);
+  // A file the user picked (open dialog, drop) is there, even where an
+  // older listing of its folder missed it. Unless seen, the disk is asked,
+  // and only about a name the listing lacks.
+  void NotePicked(const std::string& folder, const std::string& name, bool seen);
 
   // Forecasts items 0..n-1 moving from oldNames to newNames in their
   // folders; out gets n entries.
@@ -74,6 +79,9 @@ class MoveCheck {
                           // Check, -2 - i for the item i that moved there
   };
   uint32_t FolderId(const std::string& folder);
+  // A new id for a folder listed again; the old one's names are left
+  // behind, and all are dropped once they outnumber the live ones.
+  uint32_t Renew(const std::string& folder);
   uint64_t Hash(uint32_t folder, std::string_view name);
   size_t Find(uint64_t hash) const;  // the slot, or the empty one to take
   size_t Take(uint64_t hash);        // the slot, added empty when missing
@@ -88,6 +96,8 @@ class MoveCheck {
   std::unordered_map<std::string, uint32_t> folderIds_;  // by the folder's key
   std::vector<std::string> folders_;
   std::vector<bool> listed_;
+  std::vector<size_t> entries_;  // slots each folder id took
+  size_t stale_ = 0;             // slots of ids no longer in use
   std::vector<Slot> table_;
   size_t used_ = 0;
   bool indexed_ = false;

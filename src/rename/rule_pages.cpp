@@ -44,6 +44,9 @@ RulePages::RulePages(ui::Form& form, FileSystem& fs, Settings& settings, filelis
                           std::span<const std::string> directories) {
     check_.NoteListing(folder, files, directories);
   };
+  list_.onPicked = [this](const std::string& folder, const std::string& name, bool seen) {
+    check_.NotePicked(folder, name, seen);
+  };
 }
 
 int RulePages::CurrentPage() { return form_["选择夹"].selected; }

@@ -1,10 +1,48 @@
 #include "rename/way_back.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "rename/batch_mover.h"
 #include "rename/journal.h"
 #include "text/gbk.h"
 
 namespace tavik::rename {
+
+namespace {
+
+// Each folder of the journal listed once, when a move first names it:
+// under Wine a query for a missing name reads the whole folder.
+class ListedNames final : public NamesOnDisk {
+ public:
+  explicit ListedNames(FileSystem& fs) : fs_(fs) {}
+
+  std::string Key(const std::string& folder, const std::string& name) override {
+    fs_.NameKey(folder, key_);
+    std::string key = key_;
+    if (listed_.insert(key).second) {
+      fs_.List(folder, [&](DirEntry& e) {
+        fs_.NameKey(e.name, key_);
+        names_.try_emplace(key + key_, std::move(e.name));
+      });
+    }
+    fs_.NameKey(name, key_);
+    return key + key_;
+  }
+
+  const std::string* Spelling(const std::string& key) override {
+    auto it = names_.find(key);
+    return it == names_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  FileSystem& fs_;
+  std::unordered_set<std::string> listed_;
+  std::unordered_map<std::string, std::string> names_;
+  std::string key_;
+};
+
+}  // namespace
 
 void OfferWayBack(ui::Form& main, ui::Shell& shell, FileSystem& fs, AppendFiles& files,
                   const std::string& exeDir) {
@@ -13,15 +51,15 @@ void OfferWayBack(ui::Form& main, ui::Shell& shell, FileSystem& fs, AppendFiles&
   if (!files.ReadAll(path, &bytes)) return;
   JournalReading journal = ReadJournal(bytes, exeDir);
   if (journal.state == JournalState::Foreign) return;
-  std::vector<JournalMove>& done = journal.done;
-  // The move in flight was made when its file is under the new name and the
-  // old name is free. (Where names differ in letter case only, Windows sees
-  // both at once: that file keeps its new case.)
-  if (journal.hasInDoubt) {
-    const JournalMove& m = journal.inDoubt;
-    if (fs.Exists(m.folder + m.to) && !fs.Exists(m.folder + m.from)) done.push_back(m);
+  // Counted by the disk, not the journal: a way back cut off earlier took
+  // some of them back already.
+  std::vector<JournalMove> made;
+  {
+    ui::WaitCursor wait(shell);
+    ListedNames disk(fs);
+    made = MovesStillMade(journal, disk);
   }
-  const int32_t k = static_cast<int32_t>(done.size());
+  const auto k = static_cast<int32_t>(made.size());
   if (k > 0) {
     const std::string count = text::NumberToText(k);
     std::string question =
@@ -34,9 +72,9 @@ void OfferWayBack(ui::Form& main, ui::Shell& shell, FileSystem& fs, AppendFiles&
       {
         ui::WaitCursor wait(shell);
         // Latest first, so a chain within the batch unwinds in order; Move
-        // never replaces, and finds nothing where the file has gone.
-        for (auto it = done.rbegin(); it != done.rend(); ++it)
-          if (fs.Move(it->folder + it->to, it->folder + it->from)) ++restored;
+        // never replaces.
+        for (const JournalMove& m : made)
+          if (fs.Move(m.folder + m.to, m.folder + m.from)) ++restored;
       }
       if (restored == k)
         shell.ShowMessage(&main, "Tavik批量更名器", count + " 个文件已恢复原来的名称。", ui::MsgIcon::Info,

@@ -148,22 +148,6 @@ TEST(FileSystem, ANameWithALoneSurrogateIsListedButNeverReached) {
 #endif
 
 #ifdef _WIN32
-// A second spelling of a name in a Linux folder, which Win32 calls cannot
-// make under Wine (they fold case): a Linux program makes it. False where
-// the folder folds case itself.
-bool MakeSecondSpelling(const std::string& dir, const std::string& name) {
-  auto spawn = reinterpret_cast<int(__cdecl*)(char* const*, int)>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-  auto unixName = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!spawn || !unixName) return false;
-  char* base = unixName(std::wstring(dir.begin(), dir.end()).c_str());  // temp paths are ASCII
-  std::string path = std::string(base) + "/" + name;
-  HeapFree(GetProcessHeap(), 0, base);
-  char* argv[] = {const_cast<char*>("touch"), path.data(), nullptr};
-  return spawn(argv, 1) == 0 && ListNames(dir, false).count(name);
-}
-
 // Wine takes any spelling for a name, so a case-only move (through a
 // temporary name) must not start while another spelling is there: neither
 // the step on nor the step back would find its name free.
@@ -171,10 +155,10 @@ TEST(FileSystem, CaseOnlyMoveBesideAnotherSpellingLeavesEveryFileWhereItWas) {
   TempDir t;
   auto& fs = SystemFileSystem();
   ASSERT_TRUE(WriteWholeFile(t / "a.txt", "lower"));
-  if (!MakeSecondSpelling(t.path(), "A.TXT")) GTEST_SKIP() << "this folder folds case";
+  if (!testing::MakeSecondSpelling(t.path(), "A.TXT")) GTEST_SKIP() << "this folder folds case";
   EXPECT_FALSE(fs.Move(t / "a.txt", t / "A.TXT"));
   EXPECT_FALSE(fs.Move(t / "A.TXT", t / "a.txt"));  // undo after the old name was taken
-  ASSERT_TRUE(MakeSecondSpelling(t.path(), "A.txt"));
+  ASSERT_TRUE(testing::MakeSecondSpelling(t.path(), "A.txt"));
   // Wine answers a free spelling with the first one its listing holds,
   // which for one of these is the source itself.
   for (const char* source : {"a.txt", "A.TXT", "A.txt"})

@@ -230,6 +230,34 @@ TEST_F(RenameTest, UndoNeverOverwritesAFileThatTookTheOldName) {
   EXPECT_EQ(list.oldNames, (V{"0", "b"}));
 }
 
+// Files picked after their folder was listed are known to be there,
+// without a listing per file.
+TEST_F(RenameTest, PickedFilesAreKnownWithoutListingTheirFolderAgain) {
+  AddFiles({"a.txt"});
+  pages.RefreshPreview();
+  const int lists = fs.lists;
+  AddFiles({"b.txt", "c.txt"});
+  pages.RefreshPreview();
+  EXPECT_EQ(fs.lists, lists);
+  EXPECT_EQ(pages.MarkText(1) + pages.MarkText(2), "");
+}
+
+#ifdef _WIN32
+// Under Wine a Linux folder can hold two spellings of one name: a row that
+// keeps its name is not marked, one that takes another spelling is.
+TEST_F(RenameTest, SecondSpellingMarksOnlyRowsThatChangeTheirName) {
+  AddFiles({"a.txt"});
+  if (!testing::MakeSecondSpelling(work.path(), "A.TXT")) GTEST_SKIP() << "this folder folds case";
+  list.AddPaths({Path("A.TXT")});
+  Tab(kReplacePage);
+  Set("查找内容编辑框", "a");  // the name before the extension
+  Set("替换为编辑框", "a");
+  pages.RefreshPreview(PreviewRows::All);
+  EXPECT_EQ(pages.MarkText(0), "");
+  EXPECT_EQ(pages.MarkText(1), "同名文件已存在");
+}
+#endif
+
 TEST_F(RenameTest, EmptyListRenamesAndUndoesNothing) {
   EXPECT_EQ(mover.RenameAll(), 0);
   shell.messageAnswers.push_back(ui::MsgAnswer::Yes);

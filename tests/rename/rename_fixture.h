@@ -34,12 +34,13 @@ class RecordingShell : public ui::HeadlessShell {
   std::vector<std::string> progress;
 };
 
-// The system's files, with the opens counted: a keystroke must not read
-// every file again.
+// The system's files, with the opens and listings counted: a keystroke
+// must not read every file again, nor adding a file list its folder.
 class CountingFileSystem final : public FileSystem {
  public:
-  int opens = 0;
+  int opens = 0, lists = 0;
   bool List(const std::string& d, const std::function<void(DirEntry&)>& on) override {
+    ++lists;
     return fs_.List(d, on);
   }
   bool Exists(const std::string& path) override { return fs_.Exists(path); }

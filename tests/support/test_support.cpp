@@ -6,6 +6,10 @@
 
 #include "platform/platform.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tavik::testing {
 
 TempDir::TempDir() {
@@ -43,5 +47,23 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   size_t got = 0;
   return f->Read(bytes->data(), bytes->size(), &got) && got == bytes->size();
 }
+
+#ifdef _WIN32
+bool MakeSecondSpelling(const std::string& dir, const std::string& name) {
+  auto spawn = reinterpret_cast<int(__cdecl*)(char* const*, int)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+  auto unixName = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!spawn || !unixName) return false;
+  char* base = unixName(std::wstring(dir.begin(), dir.end()).c_str());  // temp paths are ASCII
+  std::string path = std::string(base) + "/" + name;
+  HeapFree(GetProcessHeap(), 0, base);
+  char* argv[] = {const_cast<char*>("touch"), path.data(), nullptr};
+  if (spawn(argv, 1) != 0) return false;
+  bool made = false;
+  SystemFileSystem().List(dir, [&](const DirEntry& e) { made |= e.name == name; });
+  return made;
+}
+#endif
 
 }  // namespace tavik::testing

@@ -23,4 +23,11 @@ class TempDir {
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 
+#ifdef _WIN32
+// A second spelling of a name in a Linux folder, which Win32 calls cannot
+// make under Wine (they fold case): a Linux program makes it. False where
+// the folder folds case itself.
+bool MakeSecondSpelling(const std::string& dir, const std::string& name);
+#endif
+
 }  // namespace tavik::testing

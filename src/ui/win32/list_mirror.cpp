@@ -3,6 +3,7 @@
 // handler that made them returns to the loop.
 #include "ui/win32/window_host.h"
 #include "ui/win32/controls.h"
+#include "ui/win32/mark_colours.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -252,8 +253,48 @@ LRESULT WindowHost::MarkTipText(NMHDR* nm) {
   return 0;
 }
 
+namespace {
+
+MarkColours MarkColoursCached(COLORREF back) {
+  static COLORREF lastBack = CLR_NONE;
+  static MarkColours last{};
+  if (back != lastBack) {
+    lastBack = back;
+    last = MarkColoursOn(back);
+  }
+  return last;
+}
+
+// A warning sign at the right end of the cell, in the ink: a mark seen by
+// its shape too, and on a selected row, which the list paints over.
+void DrawWarningSign(HDC dc, const RECT& cell, MarkColours c) {
+  const int size = std::min<int>(cell.bottom - cell.top - 2, 14);
+  if (size < 6 || cell.right - cell.left < 2 * size) return;
+  const int right = cell.right - 3, bottom = cell.top + (cell.bottom - cell.top + size) / 2;
+  POINT corners[3] = {{right - size / 2, bottom - size}, {right - size, bottom}, {right, bottom}};
+  HBRUSH brush = CreateSolidBrush(c.ink);
+  HPEN pen = CreatePen(PS_SOLID, 1, c.fill);
+  HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
+  Polygon(dc, corners, 3);
+  // The "!": a stroke and a dot in the fill's colour.
+  const int x = right - size / 2;
+  RECT stroke{x - 1, bottom - size + 5, x + 1, bottom - 4}, dot{x - 1, bottom - 3, x + 1, bottom - 1};
+  HBRUSH bang = CreateSolidBrush(c.fill);
+  FillRect(dc, &stroke, bang);
+  FillRect(dc, &dot, bang);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(bang);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
+}  // namespace
+
 // Custom draw only while a row is marked: the cell of kMarkColumn of a
-// marked row is drawn in red, every other cell as the list draws it.
+// marked row is filled, its ink and fill chosen by contrast with the list's
+// background, and carries a warning sign; every other cell is drawn as the
+// list draws it.
 LRESULT WindowHost::ListCustomDraw(Control& list, NMLVCUSTOMDRAW* cd) {
   switch (cd->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -265,14 +306,20 @@ LRESULT WindowHost::ListCustomDraw(Control& list, NMLVCUSTOMDRAW* cd) {
       win::ListView lv(cd->nmcd.hdr.hwndFrom);
       cd->clrText = lv.TextColour();
       cd->clrTextBk = lv.TextBackColour();
-      if (cd->iSubItem == kMarkColumn) {
-        cd->clrText = kMarkColour;
-        // An empty new name has no ink to colour: its cell is tinted.
-        const auto& rows = form_.Rows(list);
-        size_t row = cd->nmcd.dwItemSpec;
-        if (row < rows.size() && rows[row].cells[kMarkColumn].empty()) cd->clrTextBk = kEmptyMarkColour;
-      }
-      return CDRF_NEWFONT;
+      if (cd->iSubItem != kMarkColumn) return CDRF_NEWFONT;
+      const MarkColours c = MarkColoursCached(cd->clrTextBk);
+      cd->clrText = c.ink;
+      cd->clrTextBk = c.fill;
+      return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
+    }
+    case CDDS_ITEMPOSTPAINT | CDDS_SUBITEM: {
+      RECT cell;
+      const int row = static_cast<int>(cd->nmcd.dwItemSpec);
+      if (cd->iSubItem == kMarkColumn &&
+          ListView_GetSubItemRect(cd->nmcd.hdr.hwndFrom, row, kMarkColumn, LVIR_BOUNDS, &cell))
+        DrawWarningSign(cd->nmcd.hdc, cell,
+                        MarkColoursCached(win::ListView(cd->nmcd.hdr.hwndFrom).TextBackColour()));
+      return CDRF_DODEFAULT;
     }
     default:
       return CDRF_DODEFAULT;

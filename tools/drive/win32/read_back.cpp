@@ -8,6 +8,7 @@
 #include "drive/win32/screen_capture.h"
 #include "drive/win32/win32_target_internal.h"
 #include "ui/win32/controls.h"
+#include "ui/win32/mark_colours.h"
 
 namespace tavik::drive {
 
@@ -109,12 +110,13 @@ int Win32Target::Image(int row) {
 
 namespace {
 
-// Whether the rectangle of the window, as the screen shows it, holds ink
-// that is clearly red: text smoothed into the background still leans to red
-// well beyond black text or the list's colours.
-bool HasRedInk(HWND h, const RECT& r) {
+// Whether the rectangle of the window, as the screen shows it, is filled
+// with the mark's colour for the list's background: at least a third of
+// its pixels are (the rest are the name's ink and the warning sign).
+bool HasMarkFill(HWND h, const RECT& r) {
   const int width = r.right - r.left, height = r.bottom - r.top;
   if (width <= 0 || height <= 0) return false;
+  const COLORREF fill = ui::MarkColoursOn(ListView_GetTextBkColor(h)).fill;
   HDC dc = GetDC(h);
   HDC mem = CreateCompatibleDC(dc);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
@@ -135,49 +137,48 @@ bool HasRedInk(HWND h, const RECT& r) {
   DeleteDC(mem);
   ReleaseDC(h, dc);
   if (!read) return false;
-  for (uint32_t p : pixels) {
-    int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF, blue = p & 0xFF;
-    if (red - std::max(green, blue) > 100) return true;
-  }
-  return false;
+  const uint32_t want = GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill);
+  size_t filled = 0;
+  for (uint32_t p : pixels) filled += (p & 0xFFFFFF) == want;
+  return filled * 3 >= pixels.size();
 }
 
 }  // namespace
 
-// Read as a user sees it: the red of the row's new name, then the tip that
+// Read as a user sees it: the fill of the row's new name, then the tip that
 // shows once the pointer rests on that cell.
 std::optional<std::string> Win32Target::Mark(int row) {
   HWND list = ListHwnd();
   if (!list) return std::nullopt;
   RECT cell{};
-  bool red = false;
+  bool filled = false;
   HWND tip = nullptr;
   ui::RunOnUi([&] {
     ListView_EnsureVisible(list, row, FALSE);
     UpdateWindow(list);
     ListView_GetSubItemRect(list, row, ui::kMarkColumn, LVIR_LABEL, &cell);
-    red = HasRedInk(list, cell);
+    filled = HasMarkFill(list, cell);
     if (WindowHost* host = MainHostUi()) tip = host->markTip();
   });
-  if (!red || !tip) return std::nullopt;
+  if (!filled || !tip) return std::nullopt;
   POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
   POINT screen = at;
-  // A tip still up for another row goes first.
-  ui::RunOnUi([&] {
-    ClientToScreen(list, &screen);
-    SendMessageW(tip, TTM_POP, 0, 0);
-  });
+  ui::RunOnUi([&] { ClientToScreen(list, &screen); });
+  // The pointer's move, and any of the pointer's old place over a window
+  // that has just opened, reach the list before the tip still up for
+  // another row goes.
   SetCursorPos(screen.x, screen.y);
+  Sleep(50);
+  ui::RunOnUi([&] { SendMessageW(tip, TTM_POP, 0, 0); });
   PostMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
-  // The tip shows after the system's hover delay.
+  // The tip shows after the system's hover delay, and may show before it
+  // has asked for its text: it counts once it has some.
   std::string text;
   for (int waited = 0; waited < 5000; waited += 20) {
-    bool shown = false;
     ui::RunOnUi([&] {
-      shown = IsWindowVisible(tip) != 0;
-      if (shown) text = win::Window(tip).Text();
+      if (IsWindowVisible(tip)) text = win::Window(tip).Text();
     });
-    if (shown) return text;
+    if (!text.empty()) return text;
     Sleep(20);
   }
   return std::string();
