@@ -40,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          &TagFields::rights,  &TagFields::url,      &TagFields::encodedBy};
   TagFields stored = f;
   stored.genre = tcon;
+  // (Refused, empty, where the walk cannot account for every byte.)
   const std::string rebuilt = BuildId3v2(stored, view, all);
-  FUZZ_CHECK(BuildId3v2({}, rebuilt, all) == rebuilt);
-  fuzz::MemoryFile rebuiltFile(rebuilt);
+  FUZZ_CHECK(rebuilt.empty() || BuildId3v2({}, rebuilt, all) == rebuilt);
+  fuzz::MemoryFile rebuiltFile(rebuilt.empty() ? BuildId3v2(stored) : rebuilt);
   TagFields again;
   FUZZ_CHECK(ReadId3v2(rebuiltFile, again));
   if (has)
@@ -54,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fuzz::MemoryFile rewrite(bytes);
   bool wrote = WriteId3v2(rewrite, f);
-  FUZZ_CHECK(wrote == fits);
+  const std::string built = fits ? BuildId3v2(f, bytes.substr(0, static_cast<size_t>(extent))) : "";
+  FUZZ_CHECK(wrote == !built.empty());
   if (wrote) {
-    std::string old = bytes.substr(0, static_cast<size_t>(extent));
-    FUZZ_CHECK(rewrite.data == BuildId3v2(f, old) + bytes.substr(static_cast<size_t>(extent)));
+    FUZZ_CHECK(rewrite.data == built + bytes.substr(static_cast<size_t>(extent)));
     TagFields back;
     FUZZ_CHECK(ReadId3v2(rewrite, back));
   } else {

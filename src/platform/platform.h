@@ -93,9 +93,6 @@ Profile& SystemProfile();
 // so tests and the driver can give the program a temporary home.
 std::string ExecutableDirectory();
 
-std::string GbkToUtf8(std::string_view gbk);
-std::string Utf8ToGbk(std::string_view utf8);  // characters without a GBK form become "?"
-
 // A path in this program's form from a native one (Linux: "/tmp/x" ->
 // "\tmp\x"; Windows: unchanged), and back.
 std::string FromNativePath(const std::string& native);

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik::rename {
 namespace {
@@ -157,10 +158,11 @@ bool IsPlainFileName(std::string_view name) {
   }
   if (ascii == name.size()) return true;
   // By character, as the system converts the name: "\" and "|" may be trail
-  // bytes, and a lead byte without its trail becomes "?" there.
+  // bytes, and bytes that are no character (a lead byte without its trail,
+  // a four-byte form of none) have no name there.
   for (size_t i = 0; i < name.size(); i += text::CharLength(name, i)) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20 || text::IsLoneLead(name, i)) return false;
+    if (c < 0x20 || !text::IsCharacterAt(name, i)) return false;
     if (c < 0x80 && kRefusedByte[c]) return false;
   }
   return true;

@@ -28,8 +28,10 @@ std::string FieldText(const char* block, size_t offset, size_t width) {
   return std::string(begin, zero ? static_cast<const char*>(zero) - begin : width);
 }
 
+// ID3v1 has code page 936's bytes only: a character it lacks becomes "?",
+// as the ANSI API wrote it.
 void PutField(std::string& block, size_t offset, size_t width, std::string_view s) {
-  std::string cut = text::CutBytes(s, width);
+  std::string cut = text::CutBytes(text::CodePage936Only(s), width);
   block.replace(offset, cut.size(), cut);
 }
 

@@ -9,6 +9,7 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2_frames.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik::tags {
 namespace {
@@ -91,22 +92,26 @@ constexpr WrittenFrame kWritten[] = {
     {"TIT2", 0x00, kTextFixed, &TagFields::title},
 };
 
-// The frames the template writes for text fields; a rewrite carries no
-// other frame of these names. COMM and WXXX may come more than once, with
-// descriptions.
-bool IsTemplateText(std::string_view id) {
-  if (id == "COMM" || id == "WXXX") return false;
-  for (const WrittenFrame& w : kWritten)
-    if (id == w.id) return true;
-  return false;
-}
-
 void AppendBigEndian32(std::string& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 
+// A text that code page 936 holds is written as its bytes (encoding 0);
+// any other goes as UTF-16 with a byte-order mark, so no character becomes
+// "?". A URL is Latin-1 whatever the encoding and stays as it is.
 void AppendFrame(std::string& tag, const char* id, char flags, std::string_view fixed,
                  std::string_view text) {
+  std::u16string units;
+  std::string wide;
+  if (std::string_view(id, 4) != "WXXX" && text::HasFourByteForm(text) && text::ToUtf16(text, units)) {
+    fixed = std::string_view(id, 4) == "COMM" ? "\1CHS\xFF\xFE\0\0"sv : "\1"sv;
+    wide = "\xFF\xFE";
+    for (char16_t u : units) {
+      wide += static_cast<char>(u & 0xFF);
+      wide += static_cast<char>(u >> 8);
+    }
+    text = wide;
+  }
   tag.append(id, 4);
   AppendBigEndian32(tag, static_cast<uint32_t>(fixed.size() + text.size()));
   tag += flags;
@@ -142,36 +147,62 @@ void AppendFrame(std::string& tag, const frames::Frame& f) {
   tag.append(f.content);
 }
 
-// A frame as a rewrite writes it in ID3v2.3: none when it is cut short, has
-// no 2.3 form, is empty or asks to be discarded when the tag changes; 2.4's
-// dates become the frames 2.3 splits them into.
+bool Digits(std::string_view s, size_t at, size_t n) {
+  if (s.size() < at + n) return false;
+  for (char c : s.substr(at, n))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// A 2.4 date that starts with a year of four digits.
+bool StartsWithYear(std::string_view date) { return Digits(date, 0, 4); }
+
+// A frame as a rewrite writes it in ID3v2.3: none when it has no 2.3 form,
+// is empty or asks to be discarded when the tag changes. A 2.4 date 2.3's
+// frames hold whole (yyyy, yyyy-MM-dd, yyyy-MM-ddTHH:mm) becomes them;
+// any other stays as it is, which 2.3 readers read too: a cut would lose
+// what it held.
 std::vector<frames::Frame> V23Forms(const frames::Frame& f) {
-  if (!f.whole || !f.carried || f.content.empty() || (f.status & 0x80)) return {};
-  if ((f.id != "TDRC" && f.id != "TDOR") || f.format) {
+  if (!f.carried || f.content.empty() || (f.status & 0x80)) return {};
+  const std::string date = f.id == "TDRC" || f.id == "TDOR" ? frames::FieldText(f) : std::string();
+  const bool day = date.size() >= 10 && date[4] == '-' && Digits(date, 5, 2) && date[7] == '-' &&
+                   Digits(date, 8, 2) && f.id == "TDRC";
+  const bool time = day && date.size() == 16 && date[10] == 'T' && Digits(date, 11, 2) && date[13] == ':' &&
+                    Digits(date, 14, 2);
+  const bool whole = date.size() == 4 || (day && date.size() == 10) || time;
+  if (f.format || !StartsWithYear(date) || !whole) {
     frames::Frame g = f;
-    g.content = frames::ToUtf16(f);
+    if (f.named) g.content = frames::ToUtf16(f);
     return {g};
   }
   std::vector<frames::Frame> out;
   auto part = [&](const char* id, const std::string& text) {
-    if (text.empty()) return;
     frames::Frame& g = out.emplace_back();
     g.id = id;
     g.status = f.status;
     g.content = '\0' + text;
   };
-  // yyyy-MM-ddTHH:mm: TYER yyyy, TDAT ddMM, TIME HHmm; TDOR's year is TORY.
-  const std::string date = frames::FieldText(f);
-  part(f.id == "TDRC" ? "TYER" : "TORY", text::CutBytes(date, 4));
-  if (f.id == "TDRC" && date.size() >= 10 && date[4] == '-' && date[7] == '-')
-    part("TDAT", date.substr(8, 2) + date.substr(5, 2));
-  if (f.id == "TDRC" && date.size() >= 16 && date[10] == 'T' && date[13] == ':')
-    part("TIME", date.substr(11, 2) + date.substr(14, 2));
+  // TYER yyyy, TDAT ddMM, TIME HHmm; TDOR's year is TORY.
+  part(f.id == "TDRC" ? "TYER" : "TORY", date.substr(0, 4));
+  if (day) part("TDAT", date.substr(8, 2) + date.substr(5, 2));
+  if (time) part("TIME", date.substr(11, 2) + date.substr(14, 2));
   return out;
 }
 
-// A kept slot's frame, in its 2.3 form; false when it has none, and the
-// template's frame is written instead.
+// The template frame a frame in its 2.3 form stands for: one of its name,
+// of the year also a 2.4 date kept whole; of COMM and WXXX only those
+// without a description (other readers take those with one for data such
+// as iTunNORM, or for other links).
+const WrittenFrame* FieldOf(const frames::Frame& g) {
+  for (const WrittenFrame& w : kWritten) {
+    if (g.id == w.id || (g.id == "TDRC" && w.slot == &TagFields::year))
+      return (g.id == "COMM" || g.id == "WXXX") && frames::Described(g) ? nullptr : &w;
+  }
+  return nullptr;
+}
+
+// A kept slot's frame, in its 2.3 form; false when it has none of the
+// template's name, and the template's frame is not written from it.
 bool AppendKept(std::string& tag, const frames::Frame& source, std::string_view id) {
   for (const frames::Frame& g : V23Forms(source)) {
     if (g.id != id) continue;
@@ -234,34 +265,53 @@ bool ReadId3v2(File& file, TagFields& fields, std::string* tcon) {
   for (const WrittenFrame& w : kWritten) {
     const frames::Frame* f = FieldSource(frames, w.id);
     fields.*w.slot = f ? frames::FieldText(*f) : std::string();
-    if (f && f->id == "TDRC") fields.year = text::CutBytes(fields.year, 4);
+    if (f && f->id == "TDRC" && StartsWithYear(fields.year)) fields.year.resize(4);
   }
   if (tcon) *tcon = fields.genre;
   if (!fields.genre.empty()) fields.genre = ResolveGenre(fields.genre);
   return true;
 }
 
+// A kept field writes its frames as they were: the first in the
+// template's place, the others where they stood. A field written from the
+// record replaces every frame that stands for it: it is one value.
 std::string BuildId3v2(const TagFields& f, std::string_view oldTag, const KeptSlots& keep) {
-  const auto frames = frames::Walk(oldTag);
+  bool accounted = true;
+  const auto frames = frames::Walk(oldTag, &accounted);
+  if (!accounted) return {};
+  auto kept = [&](std::string TagFields::*slot) {
+    return std::find(keep.begin(), keep.end(), slot) != keep.end();
+  };
+  std::vector<std::pair<const frames::Frame*, std::string>> placed;
+  auto isPlaced = [&](const frames::Frame& old, const std::string& id) {
+    return std::find(placed.begin(), placed.end(), std::pair(&old, id)) != placed.end();
+  };
+  auto carriedFor = [&](const WrittenFrame& w) {
+    for (const frames::Frame& old : frames)
+      for (const frames::Frame& g : V23Forms(old))
+        if (FieldOf(g) == &w) return true;
+    return false;
+  };
   std::string tag("ID3\x03\x00\x00\0\0\0\0"sv);
-  std::vector<const frames::Frame*> placed;
   for (const WrittenFrame& w : kWritten) {
     const frames::Frame* source = FieldSource(frames, w.id);
-    if (source && std::find(keep.begin(), keep.end(), w.slot) != keep.end() && AppendKept(tag, *source, w.id))
-      placed.push_back(source);
-    else
-      AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
+    if (kept(w.slot)) {
+      if (source && AppendKept(tag, *source, w.id)) {
+        placed.emplace_back(source, w.id);
+        continue;
+      }
+      // A date kept whole, or frames that cannot be read, stand below; a
+      // source 2.3 drops gives its text to the template's frame.
+      if (source ? !V23Forms(*source).empty() : carriedFor(w)) continue;
+    }
+    AppendFrame(tag, w.id, w.flags, w.fixed, f.*w.slot);
   }
-  // A comment or URL placed above is not carried again, nor one the
-  // template replaced: only a description tells it from the template's.
-  const frames::Frame *comment = SourceOf(frames, "COMM"), *url = SourceOf(frames, "WXXX");
-  for (const frames::Frame& old : frames) {
-    if ((&old == comment || &old == url) &&
-        (std::find(placed.begin(), placed.end(), &old) != placed.end() || !frames::Described(old)))
-      continue;
-    for (const frames::Frame& g : V23Forms(old))
-      if (!IsTemplateText(g.id)) AppendFrame(tag, g);
-  }
+  for (const frames::Frame& old : frames)
+    for (const frames::Frame& g : V23Forms(old)) {
+      const WrittenFrame* w = FieldOf(g);
+      if (isPlaced(old, g.id) || (w && !kept(w->slot))) continue;
+      AppendFrame(tag, g);
+    }
   tag.append(kId3v2Padding, '\0');
   auto size = EncodeSynchsafe(static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
   for (size_t i = 0; i < 4; ++i) tag[6 + i] = static_cast<char>(size[i]);
@@ -274,7 +324,7 @@ bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep) {
   if (old < 0) return false;
   std::string tag = BuildId3v2(fields, oldTag, keep);
   // The size field holds 28 bits.
-  if (tag.size() - kId3v2HeaderSize >= (uint32_t{1} << 28)) return false;
+  if (tag.empty() || tag.size() - kId3v2HeaderSize >= (uint32_t{1} << 28)) return false;
   return file.Seek(0, SeekFrom::Begin) && ReplaceBytes(file, old, tag);
 }
 

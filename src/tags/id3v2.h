@@ -29,12 +29,16 @@ std::string ResolveGenre(std::string_view tcon);
 // Slots whose text a rewrite takes from the old tag's frame, as it was
 // written there, rather than from the record.
 using KeptSlots = std::vector<std::string TagFields::*>;
-// The template's frames, then the frames of oldTag (header included) that the
-// fields were not read from, in their order and ID3v2.3 form, then the
-// padding. A kept slot's frame stands in the template's place.
+// The template's frames, then the other frames of oldTag (header included),
+// in their order and ID3v2.3 form, then the padding. A kept slot's first
+// frame stands in the template's place; the slots written from the record
+// replace all of theirs. Empty where the old tag holds bytes that are no
+// frame it can carry, no field and no padding: nothing may be written
+// over those.
 std::string BuildId3v2(const TagFields& fields, std::string_view oldTag = {}, const KeptSlots& keep = {});
 // Both refuse (false, file untouched) a header whose size runs past the end
-// of the file or into its ID3v1 tag.
+// of the file or into its ID3v1 tag; WriteId3v2 also an old tag
+// BuildId3v2 refuses.
 bool WriteId3v2(File& file, const TagFields& fields, const KeptSlots& keep = {});
 bool DeleteId3v2(File& file);
 std::array<uint8_t, 4> EncodeSynchsafe(uint32_t value);

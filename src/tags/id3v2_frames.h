@@ -16,12 +16,16 @@ struct Frame {
   std::string content;       // resynchronised, without 2.4's additions
   bool whole = true;         // false: cut short by the end of the tag
   bool sealed = false;       // compressed or encrypted: no text to read
-  bool carried = true;       // false: no 2.3 form (2.4 format flags, unknown 2.2 name)
+  bool carried = true;       // false: its 2.4 format flags have no 2.3 form
+  bool named = true;         // false: a name no table knows, carried byte for byte
 };
 
 // The frames of a tag (header included) in their order; none for bytes
-// that are no tag, an unknown version or a compressed 2.2 tag.
-std::vector<Frame> Walk(std::string_view tag);
+// that are no tag, an unknown version or a compressed 2.2 tag. accounted,
+// when given, says whether every byte of the tag is a frame or padding:
+// false where a frame is cut short, frames follow where the walk stopped,
+// or frames it cannot walk hold data.
+std::vector<Frame> Walk(std::string_view tag, bool* accounted = nullptr);
 
 // The frame's own bytes, after what 2.3's format flags put in front.
 std::string_view Payload(const Frame& f);

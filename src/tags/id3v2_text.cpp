@@ -1,7 +1,7 @@
 #include <cstdint>
 
-#include "platform/platform.h"
 #include "tags/id3v2_frames.h"
+#include "text/unicode.h"
 
 namespace tavik::tags::frames {
 namespace {
@@ -151,14 +151,15 @@ void AppendAsUtf16(std::string& out, unsigned char encoding, std::string_view s)
 }  // namespace
 
 std::string Decode(unsigned char encoding, std::string_view s) {
-  if (Wide(encoding)) return Utf8ToGbk(Utf16ToUtf8(s, encoding));
+  // The UTF-8 built here is whole, so the conversion is exact.
+  if (Wide(encoding)) return text::FromUtf8Lossy(Utf16ToUtf8(s, encoding));
   if (encoding != 3) return WithoutZeros(s);
   std::string utf8;
   for (size_t i = 0; i < s.size();) {
     uint32_t c = NextUtf8(s, &i);
     if (c && c != 0xFEFF) AppendUtf8(utf8, c);
   }
-  return Utf8ToGbk(utf8);
+  return text::FromUtf8Lossy(utf8);
 }
 
 // Without a terminated description, everything after the encoding byte is

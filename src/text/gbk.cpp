@@ -7,14 +7,38 @@
 namespace tavik::text {
 
 // Whether pos starts a character, without scanning from the start. A byte
-// that is no lead byte always ends a character, so the run of lead bytes
-// right before pos starts on a boundary; its bytes are trail bytes too, so
-// they pair up from there. An odd run leaves a lead byte right before pos,
-// which takes the byte at pos only when that is a trail byte.
+// that is neither a lead byte nor a digit always ends a character (it stands
+// alone or is a trail byte), so stepping from the last such byte before pos
+// finds the boundaries.
 static bool IsBoundary(std::string_view s, size_t pos) {
-  size_t run = 0;
-  while (run < pos && IsLeadByte(static_cast<unsigned char>(s[pos - run - 1]))) ++run;
-  return run % 2 == 0 || pos >= s.size() || !IsTrailByte(static_cast<unsigned char>(s[pos]));
+  size_t i = pos;
+  while (i > 0) {
+    const unsigned char b = static_cast<unsigned char>(s[i - 1]);
+    if (!IsLeadByte(b) && !IsFormDigit(b)) break;
+    --i;
+  }
+  while (i < pos) i += CharLength(s, i);
+  return i == pos;
+}
+
+bool HasFourByteForm(std::string_view s) {
+  for (size_t i = 0; i < s.size(); i += CharLength(s, i))
+    if (CharLength(s, i) == 4) return true;
+  return false;
+}
+
+std::string CodePage936Only(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = CharLength(s, i);
+    if (n == 4)
+      out += '?';
+    else
+      out.append(s, i, n);
+    i += n;
+  }
+  return out;
 }
 
 size_t FindFirst(std::string_view s, char c, size_t from) {
@@ -46,11 +70,11 @@ static bool MatchAt(std::string_view hay, size_t at, std::string_view needle, bo
     // A needle ending in a lone lead byte must not take the first half of a
     // character of hay.
     if (CharLength(hay, at + k) != CharLength(needle, k)) return false;
-    if (CharLength(needle, k) == 2) {
-      // A trail byte in the letter range belongs to a double-byte
+    if (const size_t n = CharLength(needle, k); n > 1) {
+      // A trail byte in the letter range belongs to a multi-byte
       // character, which must match exactly.
-      if (a != b || hay[at + k + 1] != needle[k + 1]) return false;
-      k += 2;
+      if (hay.compare(at + k, n, needle, k, n) != 0) return false;
+      k += n;
     } else {
       if (foldCase ? UpperAscii(a) != UpperAscii(b) : a != b) return false;
       ++k;

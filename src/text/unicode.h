@@ -15,6 +15,10 @@ bool FromUtf16(std::u16string_view utf16, std::string& out);
 bool ToUtf8(std::string_view text, std::string& out);
 bool FromUtf8(std::string_view utf8, std::string& out);
 
+// Whether the character at pos (as CharLength steps) has a Unicode value:
+// not a lead byte alone, nor a four-byte form of no character.
+bool IsCharacterAt(std::string_view text, size_t pos);
+
 std::u16string ToUtf16Lossy(std::string_view text);
 std::string FromUtf16Lossy(std::u16string_view utf16);
 std::string ToUtf8Lossy(std::string_view text);

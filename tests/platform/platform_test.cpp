@@ -8,6 +8,7 @@
 
 #include "filelist/test_dirs.h"
 #include "platform/platform.h"
+#include "text/unicode.h"
 #include "support/test_support.h"
 
 #ifdef _WIN32
@@ -231,14 +232,16 @@ TEST(FileSystem, NamesWithoutAWindowsFormAreListedButNeverReached) {
     std::FILE* f = std::fopen(native.c_str(), "wb");
     return f && std::fclose(f) == 0;
   };
-  // Hangul has no GBK form: the name lists as "??.mp3", the name of
-  // another file here.
+  // Hangul has no GBK form: the name lists exactly (GB18030's four-byte
+  // forms), never as "??.mp3", the name of another file here.
   ASSERT_TRUE(make(dir + "\xEA\xB0\x80\xEB\x82\x98.mp3"));
+  const std::string hangul = "\x82\x37\xCF\x35\x82\x38\xC7\x31.mp3";
   ASSERT_TRUE(make(dir + "??.mp3"));
   ASSERT_EQ(mkdir((dir + "a").c_str(), 0700), 0);
   ASSERT_TRUE(make(dir + "a/b.mp3"));
   ASSERT_TRUE(make(dir + "a\\b.mp3"));
-  EXPECT_EQ(ListNames(t.path(), false), (std::set<std::string>{"??.mp3", "a?b.mp3"}));
+  EXPECT_EQ(ListNames(t.path(), false), (std::set<std::string>{"??.mp3", "a?b.mp3", hangul}));
+  EXPECT_TRUE(fs.Exists(t / hangul));
   EXPECT_FALSE(fs.Exists(t / "??.mp3"));
   EXPECT_FALSE(fs.Open(t / "??.mp3", FileAccess::Read, FileShare::Read, FileCreate::OpenExisting));
   EXPECT_FALSE(fs.Move(t / "??.mp3", t / "moved.mp3"));
@@ -395,20 +398,20 @@ TEST_F(ProfileTest, WorksForAFileInARootDirectory) {
   std::remove(ToNativePath(ini).c_str());
 }
 
-TEST(Encoding, RoundTripsGbkAndReplacesWhatGbkCannotHold) {
+TEST(Encoding, RoundTripsGbkAndGivesOtherCharactersTheirFourByteForms) {
   // Literals in this file are GBK already, so UTF-8 is spelled as bytes.
   const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
-  EXPECT_EQ(Utf8ToGbk(utf8), "中文");
-  EXPECT_EQ(GbkToUtf8("中文"), utf8);
-  EXPECT_EQ(Utf8ToGbk(GbkToUtf8(kTrail5C + "x")), kTrail5C + "x");
-  EXPECT_EQ(Utf8ToGbk("a\xE2\x82\xAC" "b"), "a\x80" "b");  // the euro sign is 0x80 in CP936
-  // An emoji has no GBK form; beyond the BMP it is two UTF-16 units.
-  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a??b");
+  EXPECT_EQ(text::FromUtf8Lossy(utf8), "中文");
+  EXPECT_EQ(text::ToUtf8Lossy("中文"), utf8);
+  EXPECT_EQ(text::FromUtf8Lossy(text::ToUtf8Lossy(kTrail5C + "x")), kTrail5C + "x");
+  EXPECT_EQ(text::FromUtf8Lossy("a\xE2\x82\xAC" "b"), "a\x80" "b");  // the euro sign is 0x80 in CP936
+  // An emoji has no GBK form: GB18030's four-byte form.
+  EXPECT_EQ(text::FromUtf8Lossy("a\xF0\x9F\x98\x80" "b"), "a\x94\x39\xFC\x36" "b");
   // Code page 936 as Windows converts it: 0x80 and 0xFF stand alone, and the
   // user-defined pairs are private-use characters (A1 40 is U+E4C6).
-  EXPECT_EQ(GbkToUtf8("\x80\xFF"), "\xE2\x82\xAC\xEF\xA3\xB5");
-  EXPECT_EQ(GbkToUtf8("\xA1\x40\xA1\\"), "\xEE\x93\x86\xEE\x93\xA2");
-  EXPECT_EQ(Utf8ToGbk(GbkToUtf8("\x80\xFF\xA1\x40\xA1\\")), "\x80\xFF\xA1\x40\xA1\\");
+  EXPECT_EQ(text::ToUtf8Lossy("\x80\xFF"), "\xE2\x82\xAC\xEF\xA3\xB5");
+  EXPECT_EQ(text::ToUtf8Lossy("\xA1\x40\xA1\\"), "\xEE\x93\x86\xEE\x93\xA2");
+  EXPECT_EQ(text::FromUtf8Lossy(text::ToUtf8Lossy("\x80\xFF\xA1\x40\xA1\\")), "\x80\xFF\xA1\x40\xA1\\");
 #ifndef _WIN32
   // A lead byte takes no byte that is not a trail byte (Wine's converter
   // takes it along): the "/" the check of a name saw reaches Linux.

@@ -154,6 +154,14 @@ TEST_F(Mp3PageTest, RenameUsesTheTagNames) {
   EXPECT_EQ(list.oldNames, (V{"Artist-Title.mp3", "notes.txt"}));
 }
 
+// Same-named songs in two folders keep their own tags; a naming field as
+// long as the long-length marker's value reads whole.
+TEST_F(Mp3PageTest, KnownTagsTellFoldersApartAndKeepLongFields) {
+  ASSERT_TRUE(testing::MakeDirectory(Path("x")) && testing::MakeDirectory(Path("y")));
+  AddBytes({{"x\\01.mp3", V2("T1", std::string(255, 'a').c_str())}, {"y\\01.mp3", V2("T2", "b")}});
+  EXPECT_EQ(Names("#2"), (V{"T1.mp3", "T2.mp3"}));
+}
+
 TEST_F(Mp3PageTest, TagTextWithASeparatorIsNeverUsedAsAPath) {
   // One level down, so a name climbing out stays in the test.
   ASSERT_TRUE(testing::MakeDirectory(Path("in")));

@@ -267,6 +267,10 @@ TEST(PlainFileName, RefusesSeparatorsWildcardsAndControlBytes) {
   for (const std::string& bad : Names{"\xFF\\evil.mp3", "ok\xFF:ads.mp3", "\xD6/x.mp3", "a\x81", "\x81\x7F.mp3",
                                       "\xFE\xFF.mp3", "\x81\x30.mp3"})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+  // GB18030's four-byte form of a character (U+00F6) is one; past U+10FFFF
+  // it is none.
+  EXPECT_TRUE(IsPlainFileName("\x81\x30\x8B\x32.mp3"));
+  EXPECT_FALSE(IsPlainFileName("\xFE\x39\xFE\x39.mp3"));
   for (const std::string& end : Names{"a.", "a ", "...", "歌."}) EXPECT_TRUE(EndsInDotOrSpace(end)) << end;
   for (const std::string& fine : Names{"", "a.b", " a", "歌", kTrailBackslash}) EXPECT_FALSE(EndsInDotOrSpace(fine)) << fine;
 }

@@ -101,6 +101,9 @@ TEST(Id3v1Write, LayoutWidthsAndCharacterSafeCuts) {
   EXPECT_EQ(BuildId3v1({}, 17)[127], 17);
   EXPECT_EQ(BuildId3v1({.track = "300"}, 0)[126], static_cast<char>(300 & 0xFF));
   EXPECT_EQ(BuildId3v1({}, 1)[127], 1);
+  // A character code page 936 lacks (Korean, beyond the BMP) becomes "?".
+  const std::string v1 = BuildId3v1({.artist = "a\x83\x36\x84\x33\x95\x34\xB2\x35中"}, -1);
+  EXPECT_EQ(v1.substr(33, 6), "a??中" + std::string(1, '\0'));
 }
 
 TEST(Id3v1Write, EmptyTrackKeepsTheWholeCommentAndATrackMakesV11) {

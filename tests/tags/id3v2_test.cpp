@@ -271,7 +271,7 @@ TEST(Id3v2Read, FramesAsOtherReadersReadThem) {
   EXPECT_EQ(read(Tag(chapter + Frame("TPE1", z + "Art"))).artist, "Art");
   // 2.4 unsynchronisation and data length are undone frame by frame.
   EXPECT_EQ(read(Tag(Frame24("TPE1", "\0\0\0\x05\x01\xFF\0\xFE\x41\0"s, 3), 4)).artist, "A");
-  EXPECT_EQ(read(Tag(Frame("TPE1", "\x01\xFF\xFEh\0\xE4\0\x3D\xD8\0\xDE\x2D\x4E"s))).artist, "h???中");
+  EXPECT_EQ(read(Tag(Frame("TPE1", "\x01\xFF\xFEh\0\xE4\0\x3D\xD8\0\xDE\x2D\x4E"s))).artist, "h\x81\x30\x8A\x31\x94\x39\xFC\x36中");
   EXPECT_EQ(read(Tag(Frame24("TPE1", "\x02\0B\0j"s), 4)).artist, "Bj");
   EXPECT_EQ(read(Tag(Frame24("TDRC", z + "2005-03-14"), 4)).year, "2005");
   EXPECT_EQ(read(Tag(Frame24("TDRC", z + "2005") + Frame24("TYER", z + "1999"), 4)).year, "1999");
@@ -316,27 +316,43 @@ TEST(Id3v2Write, CarriesTheOtherFramesInTheir23Form) {
                         3, 0x40)),
             WithFrames(f, status(priv, 0x60) + txxx));
   // 2.4: plain sizes, status bits one higher (undefined ones cleared), no
-  // unsynchronisation or data length; groups, compression and encryption go.
+  // unsynchronisation or data length; group, method and compressed size in
+  // 2.3's order, the data still compressed. Compressed without a size: gone.
   EXPECT_EQ(rewrite(Tag("\0\0\0\x06\x01\0"s + Frame24("APIC", big, 0, 0x30) + Frame24("PRIV", "o", 0, 0x40) +
                             Frame24("UFID", "", 0, 0) + Frame24("TXXX", "\0\0\0\x05\0g\0\xFF\0\xE0"s, 3) +
-                            Frame24("UFID", "u", 0, '\x8F') + Frame24("TDRC", "y", 0x40) + Frame24("TDOR", "y", 0x08),
+                            Frame24("UFID", "u", 0, '\x8F') + Frame24("GEOB", "\x07\x05\0\0\x01\x01zz"s, 0x4D) +
+                            Frame24("TDOR", "y", 0x08),
                         4, 0x40)),
-            WithFrames(f, status(Frame("APIC", big), 0x60) + Frame("TXXX", "\0g\0\xFF\xE0"s) + Frame("UFID", "u")));
+            WithFrames(f, status(Frame("APIC", big), 0x60) + Frame("TXXX", "\0g\0\xFF\xE0"s) + Frame("UFID", "u") +
+                              Frame("GEOB", "\0\0\0\x81\x05\x07zz"s).replace(9, 1, "\xE0")));
   // UTF-8 becomes UTF-16 with a mark, 2.4's dates the frames 2.3 splits
-  // them into; 2.2 names and picture formats are translated.
+  // them into (one they cannot hold whole stays); 2.2 names and picture
+  // formats are translated.
   EXPECT_EQ(rewrite(Tag(Frame24("TPE2", "\x03\x42j\xC3\xB6rk"s) + Frame24("TDRC", z + "2005-03-14T10:20") +
-                        Frame24("TDOR", z + "1999"), 4)),
+                        Frame24("TDOR", z + "1999") + Frame24("TDOR", z + "1999-05"), 4)),
             WithFrames(f, Frame("TPE2", "\x01\xFF\xFE\x42\0j\0\xF6\0r\0k\0"s) + Frame("TDAT", z + "1403") +
-                              Frame("TIME", z + "1020") + Frame("TORY", z + "1999")));
+                              Frame("TIME", z + "1020") + Frame("TORY", z + "1999") + Frame("TDOR", z + "1999-05")));
+  // A 2.2 name no table knows keeps a NUL after it, as iTunes 12.1 wrote.
   EXPECT_EQ(rewrite(Tag(Frame22("TT2", z + "Old") + Frame22("PIC", z + "PNG\x03" + z + "img") +
-                        Frame22("TP2", z + "A") + Frame22("CRM", "x"), 2)),
-            WithFrames(f, Frame("APIC", z + "image/png" + z + "\x03" + z + "img") + Frame("TPE2", z + "A")));
+                        Frame22("GP1", z + "A") + Frame22("CRM", "x"), 2)),
+            WithFrames(f, Frame("APIC", z + "image/png" + z + "\x03" + z + "img") + Frame("GRP1", z + "A") +
+                              Frame("CRM\0"s, "x")));
   // A comment or URL with a description stays beside the template's.
   const std::string norm = Frame("COMM", z + "engiTunNORM" + z + " 44E");
   const std::string site = Frame("WXXX", z + "site" + z + "http://a");
   EXPECT_EQ(rewrite(Tag(norm + Frame("COMM", z + "eng" + z + "real") + site)), WithFrames(f, norm + site));
-  // A frame running past the tag ends the walk.
-  EXPECT_EQ(rewrite(Tag(txxx + Frame("APIC", big, 400) + priv)), WithFrames(f, txxx));
+  // A field written anew replaces all its frames.
+  EXPECT_EQ(rewrite(Tag(Frame("TPE1", z + "a1") + Frame("COMM", z + "deu" + z + "x") + Frame("TPE1", z + "a2") + norm)),
+            WithFrames(f, norm));
+  // A name of no standard form is stepped over; bytes naming no frame pad.
+  EXPECT_EQ(rewrite(Tag(Frame("Date", "\x01\xFF\xFEx\0"s) + txxx + "\x01\x02\x03\x04\xFF\xFF\xFF\xFF\0\0"s)),
+            WithFrames(f, Frame("Date", "\x01\xFF\xFEx\0"s) + txxx));
+  // Where a byte is no frame, field or padding, the file keeps every byte.
+  for (const std::string& old : {Tag(txxx + Frame("APIC", big, 400)), Tag(txxx + "\x01junk\xFF\xFF\xFF\xFF" + txxx),
+                                 Tag(Frame22("TT2", z), 2, 0x40), Tag(txxx, 5)}) {
+    MemoryFile file(old);
+    EXPECT_TRUE(!WriteId3v2(file, f) && file.data == old) << old;
+  }
 }
 
 TEST(Id3v2Write, LeavesAudioAndId3v1Alone) {

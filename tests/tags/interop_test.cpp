@@ -11,6 +11,7 @@
 #include "support/test_support.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
+#include "text/unicode.h"
 
 namespace tavik::tags {
 namespace {
@@ -146,6 +147,47 @@ for fr in t.values():
 #endif
 }
 
+// Fields code page 936 cannot hold go as UTF-16 with a byte-order mark:
+// the driver's UTF-8 tag with the title the dialog gives it there, and a
+// comment beyond the BMP.
+TEST(Interop, MutagenReadsOurUtf16Fields) {
+  REQUIRE_MUTAGEN();
+#ifndef _WIN32
+  const char* source = std::getenv("TAVIK_SOURCE_DIR");
+  if (!source) GTEST_SKIP() << "TAVIK_SOURCE_DIR (set by ctest) names the folder of the driver script";
+  std::ifstream script(std::string(source) + "/tests/drive/unicode_names.tvd");
+  std::string bytes;
+  for (std::string line; std::getline(script, line);)
+    if (line.rfind("mkbytes $W/v24.mp3 ", 0) == 0)
+      for (size_t i = 19; i + 1 < line.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+  TempDir dir;
+  const std::string path = dir / "v24.mp3";
+  ASSERT_TRUE(WriteWholeFile(path, bytes));
+  auto file = SystemFileSystem().Open(path, FileAccess::ReadWrite, FileShare::None, FileCreate::OpenExisting);
+  TagFields f;
+  ASSERT_TRUE(file && ReadId3v2(*file, f));
+  f.title = text::FromUtf8Lossy("\xC3\x85sa \xF0\x9F\x8E\xB5");     // Åsa 🎵
+  f.comment = text::FromUtf8Lossy("\xED\x95\x9C\xF0\xA0\xAE\xB7");  // 한𠮷
+  f.album = "红豆";
+  ASSERT_TRUE(WriteId3v2(*file, f, {&TagFields::artist}));
+  file.reset();
+  auto v = RunPython(dir, R"py(
+import sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], translate=False, load_v1=False)
+for fr in t.values():
+    if hasattr(fr, "text") and fr.text:
+        print("%s=%d|%s" % (fr.FrameID, fr.encoding, fr.text[0]))
+)py",
+                     Quote(ToNativePath(path)));
+  EXPECT_EQ(v["TIT2"], "1|" + text::ToUtf8Lossy(f.title));
+  EXPECT_EQ(v["COMM"], "1|" + text::ToUtf8Lossy(f.comment));
+  EXPECT_EQ(v["TPE1"], "1|Mot\xC3\xB6rhead");
+  EXPECT_EQ(v["TALB"].substr(0, 2), "0|");  // GBK bytes, which mutagen takes for Latin-1
+#endif
+}
+
 TEST(Interop, Id3v2CommandListsOurFrames) {
   REQUIRE_ID3V2();
 #ifndef _WIN32
@@ -242,7 +284,7 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
                                  &TagFields::year,     &TagFields::genre,      &TagFields::comment,
                                  &TagFields::composer, &TagFields::origArtist, &TagFields::rights,
                                  &TagFields::url,      &TagFields::encodedBy};
-  int tags = 0;
+  int tags = 0, refused = 0;
   for (std::string line, word; std::getline(script, line);) {
     std::istringstream words(line);
     std::string bytes;
@@ -250,7 +292,7 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
     while (words >> word)
       for (size_t i = 0; i + 1 < word.size(); i += 2)
         bytes += static_cast<char>(std::stoi(word.substr(i, 2), nullptr, 16));
-    if (bytes.compare(0, 3, "ID3") || bytes.find(std::string("TIT2\0\0\0\x04\0\0\0Old", 14)) == std::string::npos) continue;
+    if (bytes.compare(0, 3, "ID3") || bytes.find("Old") == std::string::npos) continue;
     SCOPED_TRACE(line.substr(0, 40));
     ++tags;
     TempDir dir;
@@ -261,8 +303,14 @@ TEST(Interop, AnEditOfTheTitleKeepsWhatMutagenReadsInOtherWritersTags) {
     TagFields f;
     ASSERT_TRUE(file && ReadId3v2(*file, f));
     f.title = "New";
-    ASSERT_TRUE(WriteId3v2(*file, f, allButTitle));
+    const bool wrote = WriteId3v2(*file, f, allButTitle);
     file.reset();
+    // A refusal leaves every byte: the compressed 2.2 tag only.
+    if (std::string now; !wrote) {
+      ++refused;
+      EXPECT_TRUE(testing::ReadWholeFile(after, &now) && now == bytes);
+      continue;
+    }
     auto v = RunPython(dir, R"py(
 import sys
 from mutagen.id3 import ID3
@@ -278,7 +326,8 @@ print("beyond23=%d" % sum(getattr(f, "encoding", 0) > 1 for f in t.values()))
     EXPECT_EQ(v["after"], want);
     EXPECT_EQ(v["beyond23"], "0");  // encodings 2.3 readers do not know
   }
-  EXPECT_EQ(tags, 10);
+  EXPECT_EQ(tags, 17);
+  EXPECT_EQ(refused, 1);
 #endif
 }
 
@@ -286,7 +335,7 @@ TEST(Interop, OurReaderReadsMutagenTagsAndARewriteKeepsTheirOtherFrames) {
   REQUIRE_MUTAGEN();
 #ifndef _WIN32
   for (int version : {3, 4}) {
-    for (int encoding : {0, 1}) {
+    for (int encoding : {0, 1, 2, 3}) {
       SCOPED_TRACE("v2." + std::to_string(version) + " encoding " + std::to_string(encoding));
       TempDir dir;
       std::string path = dir / "m.mp3";

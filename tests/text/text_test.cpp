@@ -108,7 +108,7 @@ namespace {
 // The search from either end must agree with a plain walk over the
 // characters, also on runs of lead bytes and lone trailing lead bytes.
 TEST(TextSearch, FastSearchAgreesWithACharacterWalk) {
-  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40',
+  const char alphabet[] = {'.', '\\', 'a', 'A', '\x81', '\xB0', '\xD5', '\x5C', '\x2E', '\xFE', '\x40', '0', '9',
                            '\xFF', '\x80', '\x7F', ':'};
   uint32_t seed = 12345;
   for (int round = 0; round < 20000; ++round) {

@@ -10,6 +10,7 @@
 #include "drive/driver.h"
 #include "platform/platform.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik::drive {
 
@@ -334,7 +335,7 @@ void ShowCmd(Session& session, const Line& line) {
 
 void DumpCmd(Session& session, const Line& line) {
   if (!session.Arity(line, 0, 0)) return;
-  std::string dump = GbkToUtf8(session.target.Dump());
+  std::string dump = text::ToUtf8Lossy(session.target.Dump());
   std::ostream& out = session.report.At(line) << "dump\n" << dump;
   if (!dump.empty() && dump.back() != '\n') out << "\n";
 }

@@ -7,16 +7,17 @@
 #include <random>
 
 #include "platform/platform.h"
+#include "text/unicode.h"
 
 namespace tavik::drive {
 
 namespace fs = std::filesystem;
 
 // std::filesystem takes native paths: UTF-8 on Linux, UTF-16 on Windows,
-// where the program's own ANSI form is GBK.
+// converted exactly from the program's own text.
 fs::path FsPath(const std::string& path) {
 #ifdef _WIN32
-  std::string utf8 = GbkToUtf8(path);
+  std::string utf8 = text::ToUtf8Lossy(path);
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 #else
   return fs::path(ToNativePath(path));
@@ -28,7 +29,7 @@ namespace {
 std::string ProgramPath(const fs::path& p) {
 #ifdef _WIN32
   std::u8string u = p.u8string();
-  return Utf8ToGbk(std::string(u.begin(), u.end()));
+  return text::FromUtf8Lossy(std::string(u.begin(), u.end()));
 #else
   return FromNativePath(p.string());
 #endif
@@ -69,7 +70,7 @@ Driver::Driver(Target& target, DriverOptions options, std::ostream& out)
 Driver::~Driver() {
   if (!ownsRoot_) return;
   if (options_.keepDirectories) {
-    session_.report.out() << session_.report.file() << ": kept " << GbkToUtf8(root_) << "\n";
+    session_.report.out() << session_.report.file() << ": kept " << text::ToUtf8Lossy(root_) << "\n";
     return;
   }
   std::error_code ec;

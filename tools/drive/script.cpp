@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 #include "ui/form.h"
 
 namespace tavik::drive {
@@ -100,7 +101,7 @@ std::string ExpandArgument(const std::string& utf8, const std::string& work, con
     if (afterDirectory)
       for (char& c : piece)
         if (c == '/') c = '\\';
-    out += Utf8ToGbk(piece);
+    out += text::FromUtf8Lossy(piece);
   };
   for (size_t i = 0; i + 1 < utf8.size();) {
     if (utf8[i] == '$' && (utf8[i + 1] == 'W' || utf8[i + 1] == 'H')) {
@@ -129,7 +130,7 @@ std::vector<Line> ReadScript(std::istream& in, const std::string& work, const st
     line.number = number;
     std::vector<std::string> raw;
     if (!SplitLine(text, &raw, &line.error)) {
-      line.error = Utf8ToGbk(line.error);
+      line.error = text::FromUtf8Lossy(line.error);
     } else {
       for (const std::string& a : raw) line.args.push_back(ExpandArgument(a, work, home));
     }
@@ -177,7 +178,7 @@ std::ostream& Report::At(const Line& line) { return out_ << file_ << ":" << line
 
 void Report::Fail(const Line& line, const std::string& message) {
   ++failed_;
-  At(line) << GbkToUtf8(message) << "\n";
+  At(line) << text::ToUtf8Lossy(message) << "\n";
 }
 
 void Report::Check(const Line& line, bool ok, const std::string& expected, const std::string& got) {

@@ -15,6 +15,7 @@
 
 #include "platform/platform.h"
 #include "text/gbk.h"
+#include "text/unicode.h"
 
 namespace tavik {
 namespace {
@@ -157,7 +158,7 @@ class PosixFileSystem final : public FileSystem {
         if (c == '\\') c = '?';
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;
       }
-      if (!ascii) entry.name = Utf8ToGbk(entry.name);
+      if (!ascii) entry.name = text::FromUtf8Lossy(entry.name);
       bool isDir = d->d_type == DT_DIR;
       if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
         struct stat st;
@@ -188,11 +189,14 @@ class PosixFileSystem final : public FileSystem {
   void NameKey(std::string_view name, std::string& key) override { key.assign(name); }
 
   bool LengthFits(std::string_view folder, std::string_view name) override {
-    // The limits the Win32 layer keeps: Linux itself would take the long
-    // paths and answer the long names with ENAMETOOLONG. A GBK byte is at
-    // most three bytes of UTF-8.
-    if (folder.size() + name.size() > kLongestPath) return false;
-    return name.size() * 3 <= kLongestLinuxName || GbkToUtf8(name).size() <= kLongestLinuxName;
+    // The limits the Win32 layer keeps (a path in UTF-16 units): Linux
+    // itself would take the long paths and answer the long names with
+    // ENAMETOOLONG. A byte of the program's text is at most three bytes of
+    // UTF-8 and at most one UTF-16 unit.
+    if (folder.size() + name.size() > kLongestPath &&
+        text::ToUtf16Lossy(folder).size() + text::ToUtf16Lossy(name).size() > kLongestPath)
+      return false;
+    return name.size() * 3 <= kLongestLinuxName || text::ToUtf8Lossy(name).size() <= kLongestLinuxName;
   }
 
   bool Move(const std::string& from, const std::string& to) override {
