@@ -50,7 +50,7 @@ constexpr double kListGoal = 1.5, kPreviewGoal = 1.3, kRenameGoal = 1.1;
 // A keystroke with every row previewed and its failures marked; an explicit
 // preview, which lists the folder again to mark against the files as they
 // are, against a bare listing of it.
-constexpr double kKeystrokeGoalMs = 25, kExplicitGoal = 1.5;
+constexpr double kKeystrokeGoalMs = 16, kExplicitGoal = 1.5;
 constexpr double kMiB = 1024.0 * 1024.0;
 constexpr double kMemoryGoal = 64 * kMiB;
 

@@ -276,9 +276,9 @@ TEST(PlainFileName, RefusesSeparatorsWildcardsAndControlBytes) {
 }
 
 TEST(DeviceName, ReservedInAnyCaseWithOrWithoutExtension) {
-  for (const std::string& device : Names{"CON", "prn.txt", "Aux.tar.gz", "nul", "COM1", "lpt9.mp3", "con .t"})
+  for (const std::string& device : Names{"CON", "prn.txt", "Aux.tar.gz", "nul", "COM1", "lpt9.mp3", "con .t", "COM1  .t", "nul  "})
     EXPECT_TRUE(IsDeviceName(device)) << device;
-  for (const std::string& file : Names{"", "COM0", "LPT10", "cons", "acon", "con_.txt", " con", "歌CON", ".con"})
+  for (const std::string& file : Names{"", "COM0", "LPT10", "cons", "acon", "con_.txt", " con", "歌CON", ".con", "con  x", "COM1x.t"})
     EXPECT_FALSE(IsDeviceName(file)) << file;
 }
 
