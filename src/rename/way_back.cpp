@@ -21,7 +21,7 @@ class ListedNames final : public NamesOnDisk {
     fs_.NameKey(folder, key_);
     std::string key = key_;
     if (listed_.insert(key).second) {
-      fs_.List(folder, [&](DirEntry& e) {
+      allRead_ &= fs_.List(folder, [&](DirEntry& e) {
         fs_.NameKey(e.name, key_);
         names_.try_emplace(key + key_, std::move(e.name));
       });
@@ -35,11 +35,15 @@ class ListedNames final : public NamesOnDisk {
     return it == names_.end() ? nullptr : &it->second;
   }
 
+  // Whether every folder named so far could be listed.
+  bool AllRead() const { return allRead_; }
+
  private:
   FileSystem& fs_;
   std::unordered_set<std::string> listed_;
   std::unordered_map<std::string, std::string> names_;
   std::string key_;
+  bool allRead_ = true;
 };
 
 }  // namespace
@@ -54,9 +58,9 @@ void OfferWayBack(ui::Form& main, ui::Shell& shell, FileSystem& fs, AppendFiles&
   // Counted by the disk, not the journal: a way back cut off earlier took
   // some of them back already.
   std::vector<JournalMove> made;
+  ListedNames disk(fs);
   {
     ui::WaitCursor wait(shell);
-    ListedNames disk(fs);
     made = MovesStillMade(journal, disk);
   }
   const auto k = static_cast<int32_t>(made.size());
@@ -84,8 +88,10 @@ void OfferWayBack(ui::Form& main, ui::Shell& shell, FileSystem& fs, AppendFiles&
                           ui::MsgButtons::Ok);
     }
   }
-  // Asked once, whatever the answer.
-  files.Remove(path);
+  // Asked once, whatever the answer; but a folder that could not be read (a
+  // drive not there now) may still hold moves of the batch: the journal stays
+  // for the next start, which counts only what is still made.
+  if (disk.AllRead()) files.Remove(path);
 }
 
 }  // namespace tavik::rename
