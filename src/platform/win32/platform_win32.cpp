@@ -188,7 +188,17 @@ class Win32FileSystem final : public FileSystem {
 
   void NameKey(std::string_view name, std::string& key) override {
     const std::vector<uint16_t>& fold = FoldTable();
-    // Written in place: every previewed name is folded at every keystroke.
+    // Written in place: every previewed name is folded at every keystroke,
+    // and most are ASCII, folded byte by byte with no conversion.
+    key.resize(name.size() * 2);
+    size_t ascii = 0;
+    for (char* out = key.data(); ascii < name.size(); ++ascii) {
+      const auto b = static_cast<unsigned char>(name[ascii]);
+      if (b >= 0x80) break;
+      *out++ = static_cast<char>(fold[b] & 0xFF);
+      *out++ = static_cast<char>(fold[b] >> 8);
+    }
+    if (ascii == name.size()) return;
     thread_local std::u16string units;
     if (!text::ToUtf16(name, units)) {
       // Bytes that are no character: kept apart by the bytes themselves,
