@@ -159,7 +159,11 @@ void WindowHost::UpdateClientSize() {
 }
 
 HFONT WindowHost::FontFor(const Font& f) {
-  if (f.face.empty() && f.heightPixels == 0 && f.points == 0 && !f.bold && !f.italic)
+  // The program's texts are Chinese: on a system whose code page is not 936
+  // the stock dialog font holds no Chinese glyphs, so the default font asks
+  // for the Chinese character set by name.
+  const bool chineseSystem = GetACP() == 936;
+  if (f.face.empty() && f.heightPixels == 0 && f.points == 0 && !f.bold && !f.italic && chineseSystem)
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (auto& [font, h] : fonts_)
     if (font == f) return h;
@@ -181,7 +185,8 @@ HFONT WindowHost::FontFor(const Font& f) {
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     face = lf.lfFaceName;
   }
-  HFONT h = CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, 0, 0, DEFAULT_CHARSET,
+  HFONT h = CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, 0, 0,
+                        chineseSystem ? DEFAULT_CHARSET : GB2312_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         face.c_str());
   fonts_.emplace_back(f, h);
