@@ -201,7 +201,9 @@ bool ToUtf8(std::string_view text, std::string& out) {
 
 bool FromUtf16(std::u16string_view utf16, std::string& out) {
   out.clear();
-  out.reserve(utf16.size() * 2);
+  // Exact for ASCII, the most names: a listed name keeps this capacity for
+  // as long as it stays in the list.
+  out.reserve(utf16.size());
   for (size_t i = 0; i < utf16.size();) {
     uint32_t c = NextUtf16(utf16, i);
     if (c == kNone) return out.clear(), false;
@@ -237,7 +239,7 @@ std::string ToUtf8Lossy(std::string_view text) {
 
 std::string FromUtf16Lossy(std::u16string_view utf16) {
   std::string out;
-  out.reserve(utf16.size() * 2);
+  out.reserve(utf16.size());
   for (size_t i = 0; i < utf16.size();) {
     uint32_t c = NextUtf16(utf16, i);
     Encode(c == kNone ? '?' : c, out);
