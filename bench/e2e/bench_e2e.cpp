@@ -307,7 +307,7 @@ bool MemoryAndPreview(BenchShell& shell, const Folders& f) {
   if (!form.Marked(form[ui::kFileList], kListFiles - 1)) return Fail("explicit preview: the failures were not marked");
   const double explicitRatio = explicitBest / bare;
   std::printf(
-      "explicit preview, %d rows marked against the folder listed again: %.1f ms, bare FindFirstFileA loop %.1f ms:"
+      "explicit preview, %d rows marked against the folder listed again: %.1f ms, bare FindFirstFileW loop %.1f ms:"
       " %.2fx (goal <= %.1f): %s\n",
       kListFiles, explicitBest * 1e3, bare * 1e3, explicitRatio, kExplicitGoal, Verdict(explicitRatio <= kExplicitGoal));
   return memoryMet && ratio <= kPreviewGoal && keystrokeMet && explicitRatio <= kExplicitGoal;
@@ -329,7 +329,7 @@ bool Listing(BenchShell& shell, const Folders& f) {
       return Fail("listing: not every file was listed");
   }
   double ratio = ours / bare;
-  std::printf("listing, %d files: directory command %.1f ms, bare FindFirstFileA loop %.1f ms: %.2fx (goal <= %.1f): %s\n",
+  std::printf("listing, %d files: directory command %.1f ms, bare FindFirstFileW loop %.1f ms: %.2fx (goal <= %.1f): %s\n",
               kListFiles, ours * 1e3, bare * 1e3, ratio, kListGoal, Verdict(ratio <= kListGoal));
   return ratio <= kListGoal;
 }
