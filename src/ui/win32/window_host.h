@@ -46,7 +46,6 @@ class WindowHost final : public FormObserver {
   // A combo box's window also holds its dropped-down list, below the box.
   static constexpr int kComboDropHeight = 200;
   static constexpr int kToolbarBase = 4000;  // menu commands start above the toolbar's
-  static constexpr COLORREF kMarkColour = RGB(255, 0, 0), kEmptyMarkColour = RGB(255, 110, 110);
 
   // FormObserver
   void ControlChanged(Control& c, What what) override;
